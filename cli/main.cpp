@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+  std::puts("veilmark-cli");
+  return 0;
+}

@@ -1,0 +1,23 @@
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(CRYPTOPP REQUIRED IMPORTED_TARGET libcrypto++)
+find_package(Threads REQUIRED)
+
+# wxWidgets as two interface targets: the engines need only base+core (wxImage works
+# without a display); the desktop application needs the GUI libraries on top.
+function(veilmark_wx_target name)
+  set(wxWidgets_CONFIGURATION)
+  find_package(wxWidgets 3.2 REQUIRED COMPONENTS ${ARGN})
+  add_library(${name} INTERFACE)
+  target_include_directories(${name} SYSTEM INTERFACE ${wxWidgets_INCLUDE_DIRS})
+  target_compile_definitions(${name} INTERFACE ${wxWidgets_DEFINITIONS})
+  target_compile_options(${name} INTERFACE ${wxWidgets_CXX_FLAGS})
+  target_link_libraries(${name} INTERFACE ${wxWidgets_LIBRARIES})
+endfunction()
+veilmark_wx_target(veilmark_wx_core core base)
+if(VEILMARK_GUI)
+  veilmark_wx_target(veilmark_wx_gui core base adv html xrc aui)
+endif()
+
+if(VEILMARK_TESTS)
+  find_package(GTest REQUIRED)
+endif()

@@ -1,0 +1,1 @@
+#include "core/stego/pixel_grid.h"
