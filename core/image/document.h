@@ -1,0 +1,161 @@
+// CLumicraftDoc: the one document of the program and the hub of its state: the current
+// folder and its images, the working image with its undo history, the hide targets, the
+// password slots and the other persisted settings, and every document command.
+#pragma once
+
+#include "core/crypto/passwords.h"
+#include "core/image/document_ui.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace veilmark {
+
+namespace image {
+class ArgbImage;
+}
+namespace stego {
+class PixelGrid;
+}
+class SettingsStore;
+
+// Detection results of one listed image, as the view hands them to SelectImage.
+struct HiddenContent {
+  std::string name;
+  std::string message;
+};
+
+// Delivery modes of ReadHiddenPayload.
+enum { DEST_CURRENT_DIR = 1, DEST_FOLDER = 2, DEST_MESSAGE = 3 };
+
+class CLumicraftDoc {
+ public:
+  static constexpr int kUndoSteps = 10;
+
+  // `samplesFolder` is the folder "Samples" beside the executable (may not exist).
+  CLumicraftDoc(DocumentUi& ui, SettingsStore& settings, std::string samplesFolder);
+  ~CLumicraftDoc();
+  CLumicraftDoc(const CLumicraftDoc&) = delete;
+  CLumicraftDoc& operator=(const CLumicraftDoc&) = delete;
+
+  // --- Settings ---------------------------------------------------------------------
+  void LoadSettings();
+  void SaveSettings();
+  const std::string& PasswordForEncryption() const;
+
+  // --- Folder and selection ---------------------------------------------------------
+  void OpenFolder(const std::string& path);
+  void ShowFolderStatistics();
+  // Full path of listed image `index`, by the name found on disk.
+  std::string ImagePath(int index) const;
+  // The view's reaction to a click on thumbnail `index`: detection, then SelectImage.
+  void OnThumbnailSelected(int index);
+  void SelectImage(int index, const std::string& hiddenName, const std::string& hiddenMessage);
+  // Kind found by the thumbnail builder for listed image `index`.
+  void SetImageKind(int index, int kind);
+  void RemoveTempImage();
+
+  // --- Undo ---------------------------------------------------------------------------
+  void PushUndo();
+  void ClearUndo();
+  void OnEditUndo();
+  void OnEditRedo();
+
+  // --- Commands -----------------------------------------------------------------------
+  // Runs the command with this id; false when the document has no such command.
+  bool OnCommand(int commandId);
+  // The enabling rule of each command; commands without a rule are always enabled.
+  bool IsCommandEnabled(int commandId) const;
+  std::string UndoMenuText() const;
+  bool IsBusy() const { return m_hWorker.joinable(); }
+
+  // Hiding
+  void OnHideFile();
+  void OnHideMessage();
+  bool EmbedFile(const std::string& filePath, const std::string& password);
+  double MeasureImageEntropy();
+  void OnSelectFileToHide();
+  void OnUnselectFileToHide();
+  void OnEnterMessageToHide();
+  void UpdateFileToHideMenuItem();
+  void UpdateMessageMenuItem();
+
+  // Detection and extraction
+  int ReadHiddenPayload(const stego::PixelGrid& image, bool detectOnly, int mode,
+                        std::string& outName, std::string& outMessage);
+  void OnExtractHiddenFile();
+
+  // Saving
+  bool SaveImageAs(const std::string& extension);
+
+  // Image operations (run on a worker thread)
+  void StartImageOperation(int commandId, std::int64_t param);
+  void OnImageOperationCommand(int commandId);
+
+  // Encryption
+  bool CheckPasswordsDefined();
+  void OnEncryptFile();
+  void OnDecryptFile();
+  void OnEncryptFolder();
+  void OnDecryptFolder();
+  void OnEncryptDecryptMessage();
+  void OnSettingsPasswords();
+
+  // Help and folder commands
+  void OnHelpFrameColors();
+  void OnHelpWebSite();
+  void OnHelpDisclaimer();
+  void OnHelpAbout();
+  void OnViewRefreshFolder();
+  void OnViewSamplesFolder();
+  void OnOpenFolder();
+
+  // A private folder of this process for extracted hidden images and message files.
+  const std::string& PrivateTempFolder();
+
+  // --- Fields ---------------------------------------------------------------------------
+  std::unique_ptr<image::ArgbImage> m_pImage;
+  std::thread m_hWorker;  // joinable exactly while an image operation runs
+  int m_nOperation = 0;
+  std::int64_t m_nOperationParam = 0;
+  bool m_bPayloadJustEmbedded = false;
+  int m_nFileCount = 0;
+  int m_nCryCount = 0;
+  int m_nImageCount = 0;
+  std::string m_strFolder;
+  std::vector<std::string> m_arrImageNames;  // lower-cased, as listed
+  std::vector<std::string> m_arrDiskNames;   // the same files by the names found on disk
+  std::vector<int> m_arrKinds;
+  std::string m_strTempImagePath;
+  std::string m_strFileToHide;
+  std::string m_strMessageToHide;
+  int m_bSaveMessage = 1;
+  std::string m_strCryMessageIn;
+  std::string m_strCryMessageOut;
+  int m_bSaveCryMessages = 1;
+  crypto::PasswordSlots m_arrPasswords;
+  int m_nPasswordIndex = 0;
+  int m_bSavePasswords = 1;
+  std::string m_strSamplesFolder;
+  std::array<std::array<std::uint32_t, 256>, 3> m_aRefHistogram{};
+  std::int32_t m_nHistogramDelta = 0;
+  bool m_bHistogramIsReference = true;
+  std::array<std::unique_ptr<image::ArgbImage>, kUndoSteps> m_apUndo;
+  int m_nUndoPos = 0;
+  int m_nCurrent = -1;
+
+ private:
+  void FinishImageOperation();
+  bool HasValidSelection() const;
+  int CurrentKind() const;
+
+  DocumentUi& m_ui;
+  SettingsStore& m_settings;
+  std::string m_strPrivateTemp;
+};
+
+}  // namespace veilmark

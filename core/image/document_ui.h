@@ -1,0 +1,102 @@
+// The document's only way to talk to the user. The desktop application implements it with
+// windows and dialogs; tests implement it with a scripted fake that records every text.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace veilmark {
+
+enum class MessageIcon { None, Question, Error, Exclamation };
+
+// Open-file dialog modes: the file to hide, to encrypt, to decrypt.
+enum class FileDialogMode { kHide = 1, kEncrypt = 2, kDecrypt = 3 };
+
+// Which tool windows were shown before a modal dialog hid them.
+struct ToolWindowState {
+  bool folders = false;
+  bool preview = false;
+};
+
+// Values exchanged with the Passwords dialog.
+struct PasswordsDialogData {
+  std::string passwords[5];
+  int selected = 0;  // 0..4, or -1 when no radio button is set
+  bool save = true;
+};
+
+class MessageDialogModel;
+
+class DocumentUi {
+ public:
+  virtual ~DocumentUi() = default;
+
+  // A message box. An empty caption means the application's own box (caption "Veilmark").
+  virtual void ShowMessage(const std::string& text, const std::string& caption,
+                           MessageIcon icon) = 0;
+  virtual bool AskYesNo(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
+
+  // The open-file dialog; nullopt when cancelled. `filter` uses the "Name|*.x|...|" form.
+  virtual std::optional<std::string> PickFile(FileDialogMode mode, const std::string& title,
+                                              const std::string& filter) = 0;
+
+  virtual void SetStatusText(const std::string& text) = 0;
+  // Re-fit and repaint the preview of the working image.
+  virtual void RefreshPreview() = 0;
+  // The preview's caption/message panel.
+  virtual void ShowMessagePanel(const std::string& caption, const std::string& message,
+                                bool showCaption, bool showMessage) = 0;
+  // Text and check mark of a menu display item (the Hide menu's targets).
+  virtual void SetMenuItem(int commandId, const std::string& text, bool checked) = 0;
+  // The folder statistics label inside an empty thumbnail list.
+  virtual void ShowFolderInfo(const std::string& text, bool show) = 0;
+
+  // Busy cursor for short blocking work.
+  virtual void SetBusy(bool busy) = 0;
+  // Progress of long work on the UI thread. UpdateProgress returns false once the user
+  // asked to cancel; the caller stops at the next safe point.
+  virtual void BeginProgress(const std::string& title, const std::string& text, int maximum) = 0;
+  virtual bool UpdateProgress(int value, const std::string& text) = 0;
+  virtual void EndProgress() = 0;
+
+  // Topmost tool windows are hidden while a modal dialog is open.
+  virtual ToolWindowState HideToolWindows() = 0;
+  virtual void RestoreToolWindows(ToolWindowState state) = 0;
+
+  // The thumbnail builder of the current folder (owned by the view).
+  virtual void StopThumbnailBuilder() = 0;
+  virtual void StartThumbnailBuilder() = 0;
+
+  // Modal dialogs. Each returns false when cancelled.
+  virtual bool EditPasswords(PasswordsDialogData& data) = 0;
+  virtual bool EditSecretMessage(std::string& message, bool& save) = 0;
+  virtual bool RunMessageDialog(MessageDialogModel& model) = 0;
+  virtual std::optional<float> AskGamma(float initial) = 0;
+  virtual std::optional<int> AskThreshold(int initial) = 0;
+  virtual void ShowAbout() = 0;
+  virtual void ShowFrameColors() = 0;
+
+  // Opens a folder in the file browser or a web address in the browser.
+  virtual void OpenWithSystem(const std::string& pathOrUrl) = 0;
+  virtual std::optional<std::string> GetClipboardText() = 0;
+  virtual bool SetClipboardText(const std::string& text) = 0;
+
+  // Runs `task` on the UI thread later; callable from any thread (worker completion).
+  virtual void RunOnUiThread(std::function<void()> task) = 0;
+};
+
+// Hides the visible tool windows for the lifetime of a modal dialog.
+class ScopedToolWindowsHidden {
+ public:
+  explicit ScopedToolWindowsHidden(DocumentUi& ui) : ui_(ui), state_(ui.HideToolWindows()) {}
+  ~ScopedToolWindowsHidden() { ui_.RestoreToolWindows(state_); }
+  ScopedToolWindowsHidden(const ScopedToolWindowsHidden&) = delete;
+  ScopedToolWindowsHidden& operator=(const ScopedToolWindowsHidden&) = delete;
+
+ private:
+  DocumentUi& ui_;
+  ToolWindowState state_;
+};
+
+}  // namespace veilmark
