@@ -150,15 +150,28 @@ void ApplyMatrix(ArgbImage& image, const Matrix& m) {
     ApplyLuts(image, luts[0], luts[1], luts[2]);
     return;
   }
-  DrawAdjusted(image, [&](std::uint8_t& r, std::uint8_t& g, std::uint8_t& b, std::uint8_t a) {
-    std::uint8_t out[3];
-    for (int column = 0; column < 3; ++column) {
-      const auto& t = product[column];
-      out[column] = ToByte(t[0][r] + t[1][g] + t[2][b] + t[3][a] + m[4][column]);
+  const auto sum = [&](int column, std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a) {
+    const auto& t = product[column];
+    return ToByte(t[0][r] + t[1][g] + t[2][b] + t[3][a] + m[4][column]);
+  };
+  const bool sameColumns = [&] {
+    for (int row = 0; row < 5; ++row) {
+      if (m[row][1] != m[row][0] || m[row][2] != m[row][0]) return false;
     }
-    r = out[0];
-    g = out[1];
-    b = out[2];
+    return true;
+  }();
+  if (sameColumns) {  // grayscale: one value for all three channels
+    DrawAdjusted(image, [&](std::uint8_t& r, std::uint8_t& g, std::uint8_t& b, std::uint8_t a) {
+      r = g = b = sum(0, r, g, b, a);
+    });
+    return;
+  }
+  DrawAdjusted(image, [&](std::uint8_t& r, std::uint8_t& g, std::uint8_t& b, std::uint8_t a) {
+    const std::uint8_t red = sum(0, r, g, b, a);
+    const std::uint8_t green = sum(1, r, g, b, a);
+    b = sum(2, r, g, b, a);
+    r = red;
+    g = green;
   });
 }
 

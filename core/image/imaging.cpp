@@ -1,5 +1,12 @@
 #include "core/image/imaging.h"
 
+#include <wx/imagbmp.h>
+#include <wx/imaggif.h>
+#include <wx/imagiff.h>
+#include <wx/imagjpeg.h>
+#include <wx/imagpng.h>
+#include <wx/imagtiff.h>
+#include <wx/imagxpm.h>
 #include <wx/log.h>
 #include <wx/wfstream.h>
 
@@ -31,6 +38,49 @@ bool AnyTranslucent(const ArgbImage& image) {
   return std::any_of(p, p + image.PixelCount(), [](Argb v) { return Alpha(v) != 0xFF; });
 }
 
+struct BlockSums {
+  std::uint64_t a, r, g, b, n;
+};
+
+// Adds the pixels of one source row to the sums of their blocks. Opaque rows skip the
+// alpha weighting: their weighted sums are 255 times the plain ones.
+template <bool kOpaque>
+void AddRow(const Argb* row, int width, int factor, std::vector<BlockSums>& sums) {
+  for (std::size_t block = 0; block < sums.size(); ++block) {
+    const int xBegin = static_cast<int>(block) * factor;
+    const int xEnd = std::min(width, xBegin + factor);
+    std::uint64_t a = 0, r = 0, g = 0, b = 0;
+    for (int x = xBegin; x < xEnd; ++x) {
+      const Argb p = row[x];
+      if (kOpaque) {
+        r += Red(p);
+        g += Green(p);
+        b += Blue(p);
+      } else {
+        const std::uint64_t alpha = Alpha(p);
+        a += alpha;
+        r += alpha * Red(p);
+        g += alpha * Green(p);
+        b += alpha * Blue(p);
+      }
+    }
+    const auto n = static_cast<std::uint64_t>(xEnd - xBegin);
+    BlockSums& s = sums[block];
+    if (kOpaque) {
+      s.a += 255 * n;
+      s.r += 255 * r;
+      s.g += 255 * g;
+      s.b += 255 * b;
+    } else {
+      s.a += a;
+      s.r += r;
+      s.g += g;
+      s.b += b;
+    }
+    s.n += n;
+  }
+}
+
 // Averages blocks of factor x factor pixels (the last row and column of blocks may be
 // partial) with colours weighted by alpha, either composited over `background` (RGB
 // result) or keeping alpha (fully transparent blocks read black). A box filter is exact
@@ -40,36 +90,27 @@ wxImage BoxReduce(const ArgbImage& source, int factor, const Argb* background) {
   const int sh = source.Height();
   const int ow = (sw + factor - 1) / factor;
   const int oh = (sh + factor - 1) / factor;
+  const bool opaque = !AnyTranslucent(source);
   wxImage out(ow, oh, false);
   unsigned char* rgb = out.GetData();
   unsigned char* alpha = nullptr;
-  const bool keepAlpha = background == nullptr && AnyTranslucent(source);
-  if (keepAlpha) {
+  if (background == nullptr && !opaque) {
     out.SetAlpha();
     alpha = out.GetAlpha();
   }
-  struct Sums {
-    std::uint64_t a, r, g, b, n;
-  };
-  std::vector<Sums> sums(static_cast<std::size_t>(ow));
+  std::vector<BlockSums> sums(static_cast<std::size_t>(ow));
   for (int oy = 0; oy < oh; ++oy) {
-    std::fill(sums.begin(), sums.end(), Sums{0, 0, 0, 0, 0});
+    std::fill(sums.begin(), sums.end(), BlockSums{0, 0, 0, 0, 0});
     const int yEnd = std::min(sh, (oy + 1) * factor);
     for (int y = oy * factor; y < yEnd; ++y) {
-      const Argb* row = source.Row(y);
-      for (int x = 0; x < sw; ++x) {
-        const Argb p = row[x];
-        const std::uint64_t a = Alpha(p);
-        Sums& s = sums[static_cast<std::size_t>(x / factor)];
-        s.a += a;
-        s.r += a * Red(p);
-        s.g += a * Green(p);
-        s.b += a * Blue(p);
-        ++s.n;
+      if (opaque) {
+        AddRow<true>(source.Row(y), sw, factor, sums);
+      } else {
+        AddRow<false>(source.Row(y), sw, factor, sums);
       }
     }
     for (int ox = 0; ox < ow; ++ox) {
-      const Sums& s = sums[static_cast<std::size_t>(ox)];
+      const BlockSums& s = sums[static_cast<std::size_t>(ox)];
       unsigned char* dst = rgb + 3 * (static_cast<std::size_t>(oy) * ow + ox);
       if (background != nullptr) {
         // Composited over the background: (sum a*c + (255*n - sum a) * bg) / (255*n).
@@ -108,8 +149,26 @@ wxImage Scale(const ArgbImage& source, int width, int height, const Argb* backgr
 }  // namespace
 
 void InitImageHandlers() {
-  // wxImage::AddHandler ignores a handler it already has, so repeating this is harmless.
-  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxInitAllImageHandlers();
+  // Only formats whose files begin with a real signature. PCX, TGA and PNM are left out:
+  // their header test accepts about one in 250 files of random bytes (encrypted files
+  // among them), and decoding such a file may ask for gigabytes.
+  const auto add = [](wxImageHandler* handler) {
+    if (wxImage::FindHandler(handler->GetType()) == nullptr) {
+      wxImage::AddHandler(handler);
+    } else {
+      delete handler;
+    }
+  };
+  add(new wxBMPHandler);
+  add(new wxPNGHandler);
+  add(new wxJPEGHandler);
+  add(new wxTIFFHandler);
+  add(new wxGIFHandler);
+  add(new wxICOHandler);
+  add(new wxCURHandler);
+  add(new wxANIHandler);
+  add(new wxIFFHandler);
+  add(new wxXPMHandler);
 }
 
 ArgbImage DecodeImageFile(const std::filesystem::path& path) {

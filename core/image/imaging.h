@@ -15,7 +15,9 @@
 
 namespace veilmark::image {
 
-// Registers every image handler wxWidgets offers. Harmless when repeated, but not
+// Registers the image formats the program reads: BMP, PNG, JPEG, TIFF, GIF, ICO, CUR,
+// ANI, IFF and XPM (not wxInitAllImageHandlers: it adds formats without a signature, whose
+// header test lists random files as images). Harmless when repeated, but not
 // thread-safe: call it at start-up.
 void InitImageHandlers();
 

@@ -169,7 +169,14 @@ TEST(ImageFiles, ProbeReadsHeadersAndFailedDecodesAreEmpty) {
   WriteBytes(dir / "notes.png", "This is a text file, not an image.\n");
   WriteBytes(dir / "empty.png", "");
   fs::create_directory(dir / "folder.png");
-  for (const char* name : {"cut.png", "notes.png", "empty.png", "folder.png", "missing.png"}) {
+  // Encrypted files are random bytes; formats without a real signature would list some.
+  std::string random(512, '\0');
+  std::mt19937 generator(5);
+  for (char& c : random) c = static_cast<char>(generator());
+  WriteBytes(dir / "pcx-like.cry", "\x0A\x05\x01\x08" + random);
+  WriteBytes(dir / "pnm-like.cry", "P6\n" + random);
+  for (const char* name : {"cut.png", "notes.png", "empty.png", "folder.png", "missing.png",
+                           "pcx-like.cry", "pnm-like.cry"}) {
     EXPECT_FALSE(IsImageFile(dir / name)) << name;
     const ArgbImage failed = DecodeImageFile(dir / name);
     EXPECT_EQ(failed.Width(), 0) << name;
