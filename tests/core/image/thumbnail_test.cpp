@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 
 namespace veilmark::image {
 namespace {
@@ -119,6 +120,31 @@ TEST(Scaling, KeepsAlphaAndRefusesEmptyTargets) {
   EXPECT_EQ(ScaleImage(translucent, 400, 300).GetWidth(), 400);
   EXPECT_FALSE(ScaleImage(translucent, 0, 7).IsOk());
   EXPECT_FALSE(ScaleImage(ArgbImage(), 10, 7).IsOk());
+}
+
+// The folder worker decodes and builds thumbnails while the user-interface thread decodes
+// the selected image.
+TEST(Thumbnail, WorkerAndMainThreadDecodeAtOnce) {
+  testing::ScratchDir dir;
+  const ArgbImage noise = testing::NoiseImage(320, 240, false);
+  ASSERT_TRUE(SaveImage(noise, dir / "a.png", "image/png"));
+  const wxImage expected = MakeThumbnail(noise, 30);
+  const auto work = [&dir, &expected] {
+    int matches = 0;
+    for (int i = 0; i < 10; ++i) {
+      const wxImage thumb = MakeThumbnail(DecodeImageFile(dir / "a.png"), 30);
+      if (std::equal(thumb.GetData(), thumb.GetData() + 150 * 135 * 3, expected.GetData())) {
+        ++matches;
+      }
+    }
+    return matches;
+  };
+  int workerMatches = 0;
+  std::thread worker([&] { workerMatches = work(); });
+  const int mainMatches = work();
+  worker.join();
+  EXPECT_EQ(workerMatches, 10);
+  EXPECT_EQ(mainMatches, 10);
 }
 
 }  // namespace
