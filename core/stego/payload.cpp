@@ -154,19 +154,24 @@ LayCounts WriteHiddenBytes(PixelGrid& grid, std::uint64_t firstPixel, std::strin
   if (firstPixel >= total) return counts;
   const std::uint64_t bits =
       std::min<std::uint64_t>(8 * std::uint64_t(bytes.size()), total - firstPixel);
+  const auto* source = reinterpret_cast<const unsigned char*>(bytes.data());
+  // A local copy of the generator: pixel stores cannot alias it, so it stays in registers.
+  ChannelSequence sequence = channels;
   auto lay = [&](Argb value, std::uint64_t i) {
-    const std::uint32_t mask = ChannelMask(channels.NextChannelCode());
-    const bool bit = (static_cast<unsigned char>(bytes[i / 8]) >> (i % 8)) & 1u;
-    return bit ? (value | mask) : (value & ~mask);
+    const std::uint32_t mask = ChannelMask(sequence.NextChannelCode());
+    const std::uint32_t bit = (source[i / 8] >> (i % 8)) & 1u;
+    return (value & ~mask) | (mask & (0u - bit));
   };
   if (Argb* pixels = grid.MutableData()) {
     Argb* p = pixels + firstPixel;
     std::uint32_t modified = 0;
-    for (std::uint64_t i = 0; i < bits; ++i, ++p) {
-      const Argb changed = lay(*p, i);
-      modified += changed != *p;
-      *p = changed;
+    for (std::uint64_t i = 0; i < bits; ++i) {
+      const Argb value = p[i];
+      const Argb changed = lay(value, i);
+      modified += changed != value;
+      p[i] = changed;
     }
+    channels = sequence;
     counts.pixelsProcessed = static_cast<std::uint32_t>(bits);
     counts.modifiedPixels = modified;
     return counts;
@@ -187,6 +192,7 @@ LayCounts WriteHiddenBytes(PixelGrid& grid, std::uint64_t firstPixel, std::strin
       ++y;
     }
   }
+  channels = sequence;
   return counts;
 }
 
