@@ -139,8 +139,7 @@ void PrintError(const std::string& message) {
   std::string text;
   text.reserve(message.size());
   for (std::size_t i = 0; i < message.size(); ++i)
-    if (message[i] != '\r' || i + 1 >= message.size() || message[i + 1] != '\n')
-      text += message[i];
+    if (message[i] != '\r' || i + 1 >= message.size() || message[i + 1] != '\n') text += message[i];
   std::cerr << kProgram << ": " << text << std::endl;
 }
 

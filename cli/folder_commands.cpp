@@ -134,11 +134,10 @@ int RunEncryptFolder(const Invocation& inv) {
   crypto::FolderCryptResult result;
   {
     StopBetweenFiles stop;
-    result = crypto::EncryptFolderFiles(files, keys, StopBetweenFiles::Progress,
-                                        [](const fs::path& file) {
-                                          PrintError(Quoted(file.filename()) +
-                                                     ": File encryption error.");
-                                        });
+    result = crypto::EncryptFolderFiles(
+        files, keys, StopBetweenFiles::Progress, [](const fs::path& file) {
+          PrintError(Quoted(file.filename()) + ": File encryption error.");
+        });
   }
   return Finish(result, crypto::EncryptFolderStatus(result, password));
 }
@@ -174,7 +173,9 @@ int RunDecryptFolder(const Invocation& inv) {
 
 void AddFolderCommands(std::vector<Command>& commands) {
   commands.push_back(
-      {"encrypt-folder", "DIR", "Encrypt every file of a folder",
+      {"encrypt-folder",
+       "DIR",
+       "Encrypt every file of a folder",
        "Encrypts every file directly in DIR (not its subfolders, not names starting with\n"
        "\".\", not files whose path contains \".cry\") with the encryption password: each\n"
        "file becomes its lower-cased name with \".cry\" added, and the plain file is\n"
@@ -182,15 +183,23 @@ void AddFolderCommands(std::vector<Command>& commands) {
        "already exists is skipped. The question before starting is answered on the\n"
        "terminal, or by --yes. Ctrl+C stops after the current file.\n\n" +
            std::string(kPasswordNote),
-       {PasswordFileOption(), PasswordStdinOption(), kYesOption}, 1, 1, RunEncryptFolder});
+       {PasswordFileOption(), PasswordStdinOption(), kYesOption},
+       1,
+       1,
+       RunEncryptFolder});
   commands.push_back(
-      {"decrypt-folder", "DIR", "Decrypt every .cry file of a folder",
+      {"decrypt-folder",
+       "DIR",
+       "Decrypt every .cry file of a folder",
        "Decrypts every .cry file directly in DIR, trying every password in order; each\n"
        "loses its \".cry\" and is deleted once the plain file is complete and on disk. A\n"
        "file whose plain name already exists is skipped; one no password opens stays as\n"
        "it is. Ctrl+C stops after the current file.\n\n" +
            std::string(kPasswordNote),
-       {PasswordFileOption(), PasswordStdinOption()}, 1, 1, RunDecryptFolder});
+       {PasswordFileOption(), PasswordStdinOption()},
+       1,
+       1,
+       RunDecryptFolder});
 }
 
 }  // namespace veilmark::cli

@@ -40,9 +40,7 @@ bool Exists(const fs::path& path) {
 void Wipe(std::string& s) { std::fill(s.begin(), s.end(), '\0'); }
 
 // The image as the desktop lists it: lower-cased, which its output names follow.
-std::string ListedName(const fs::path& image) {
-  return AsciiLower(image.filename().u8string());
-}
+std::string ListedName(const fs::path& image) { return AsciiLower(image.filename().u8string()); }
 
 // "tif" and "jpeg" are accepted for "tiff" and "jpg"; empty when not among `allowed`.
 std::string FormatName(std::string name, const std::vector<std::string>& allowed) {
@@ -149,13 +147,16 @@ int RunHide(const Invocation& inv) {
                       (inv.Value("--message-file") ? 1 : 0);
   if (sources != 1)
     return UsageError(inv.command, "give one of --file, --message and --message-file");
+  if (const std::string* message = inv.Value("--message"); message && message->empty())
+    return UsageError(inv.command, "The text message to hide is not defined.");
   const std::vector<std::string> lossless{"png", "bmp", "tiff"};
   const std::string* out = inv.Value(kOutOption.name);
   std::string format = "png";
   if (const std::string* given = inv.Value("--format")) {
     format = FormatName(*given, lossless);
     if (format.empty())
-      return UsageError(inv.command, "--format takes png, bmp or tiff: formats that keep every pixel");
+      return UsageError(inv.command,
+                        "--format takes png, bmp or tiff: formats that keep every pixel");
   } else if (out) {
     // Without --format, an output name ending in .bmp or .tif(f) chooses that format.
     const std::string extension = fs::path(*out).extension().u8string();
@@ -171,7 +172,8 @@ int RunHide(const Invocation& inv) {
   if (!carrier) return kExitFailed;
   const std::string listedName = ListedName(imagePath);
   const fs::path output =
-      out ? fs::path(*out) : image::SaveOutputPath(imagePath.parent_path(), listedName, true, format);
+      out ? fs::path(*out)
+          : image::SaveOutputPath(imagePath.parent_path(), listedName, true, format);
   if (RefuseExisting(output, force)) return kExitFailed;
 
   HidePayload payload;
@@ -230,9 +232,10 @@ int WriteExtracted(const fs::path& target, const fs::path& carrier, const std::s
   const std::string name = target.filename().u8string();
   std::error_code ec;
   if (Exists(target) && fs::equivalent(target, carrier, ec)) {
-    PrintError(Format("The hidden file has the name of the image that carries it:\n%s\n\n"
-                      "It was not extracted.",
-                      name.c_str()));
+    PrintError(
+        Format("The hidden file has the name of the image that carries it:\n%s\n\n"
+               "It was not extracted.",
+               name.c_str()));
     return kExitFailed;
   }
   const std::string exists =
@@ -283,8 +286,9 @@ int RunExtract(const Invocation& inv) {
     return kExitFailed;
   }
   if (!content) {
-    PrintError(Quoted(imagePath) + ": the hidden content cannot be read back (the image was "
-                                   "changed after hiding)");
+    PrintError(Quoted(imagePath) +
+               ": the hidden content cannot be read back (the image was "
+               "changed after hiding)");
     return kExitFailed;
   }
   if (header->kind == stego::KIND_HIDDEN_MESSAGE) {
@@ -482,9 +486,9 @@ int RunConvert(const Invocation& inv) {
   std::optional<image::ArgbImage> image = LoadImage(imagePath);
   if (!image) return kExitFailed;
   const std::string* out = inv.Value(kOutOption.name);
-  const fs::path output = out ? fs::path(*out)
-                              : image::SaveOutputPath(imagePath.parent_path(),
-                                                      ListedName(imagePath), false, format);
+  const fs::path output =
+      out ? fs::path(*out)
+          : image::SaveOutputPath(imagePath.parent_path(), ListedName(imagePath), false, format);
   if (RefuseExisting(output, inv.Has(ForceOption().name))) return kExitFailed;
   return Save(*image, output, format) ? kExitOk : kExitFailed;
 }
@@ -493,7 +497,9 @@ int RunConvert(const Invocation& inv) {
 
 void AddImageCommands(std::vector<Command>& commands) {
   commands.push_back(
-      {"hide", "IMAGE", "Hide a file or a message in an image",
+      {"hide",
+       "IMAGE",
+       "Hide a file or a message in an image",
        "Hides a file, or a text message, encrypted with the encryption password in the\n"
        "pixels of IMAGE, prints the statistics report and saves the result as a new\n"
        "image: by default beside IMAGE, named after it (lower-cased) with \"_steg\" and\n"
@@ -510,9 +516,13 @@ void AddImageCommands(std::vector<Command>& commands) {
         ForceOption(),
         PasswordFileOption(),
         PasswordStdinOption()},
-       1, 1, RunHide});
+       1,
+       1,
+       RunHide});
   commands.push_back(
-      {"extract", "IMAGE", "Get back what an image hides",
+      {"extract",
+       "IMAGE",
+       "Get back what an image hides",
        "Looks for hidden content in IMAGE with every password. A hidden message is\n"
        "written to standard output: the time it was hidden, an empty line and the\n"
        "message. A hidden file or image is written into the image's folder (or DIR)\n"
@@ -523,9 +533,13 @@ void AddImageCommands(std::vector<Command>& commands) {
         ForceOption(),
         PasswordFileOption(),
         PasswordStdinOption()},
-       1, 1, RunExtract});
+       1,
+       1,
+       RunExtract});
   commands.push_back(
-      {"scan", "DIR", "List the images of a folder and what they hide",
+      {"scan",
+       "DIR",
+       "List the images of a folder and what they hide",
        "Lists every image directly in DIR as the desktop program does (lower-cased,\n"
        "sorted by name), each with its kind: plain, hidden image, hidden message or\n"
        "hidden file, and the hidden name; then the folder's file counts. Every password\n"
@@ -534,17 +548,28 @@ void AddImageCommands(std::vector<Command>& commands) {
        {{"--json", "", "print one JSON object instead"},
         PasswordFileOption(),
         PasswordStdinOption()},
-       1, 1, RunScan});
-  commands.push_back({"capacity", "IMAGE", "Show how much an image can hide",
+       1,
+       1,
+       RunScan});
+  commands.push_back({"capacity",
+                      "IMAGE",
+                      "Show how much an image can hide",
                       "Prints the size of IMAGE, its storage capacity and the size of the\n"
                       "largest file that can be hidden in it.\n",
-                      {}, 1, 1, RunCapacity});
+                      {},
+                      1,
+                      1,
+                      RunCapacity});
   commands.push_back(
-      {"convert", "IMAGE", "Save an image in another format",
+      {"convert",
+       "IMAGE",
+       "Save an image in another format",
        "Saves IMAGE in FORMAT: by default beside it, named after it (lower-cased) with\n"
        "\"_conv\" and the format's extension. JPEG is written at the highest quality; GIF\n"
        "has 256 colours. An existing output is replaced only with --force.\n",
-       {{"--to", "FORMAT", "png, bmp, tiff, jpg or gif"}, kOutOption, ForceOption()}, 1, 1,
+       {{"--to", "FORMAT", "png, bmp, tiff, jpg or gif"}, kOutOption, ForceOption()},
+       1,
+       1,
        RunConvert});
 }
 

@@ -55,10 +55,15 @@ StoredPasswords LoadStoredPasswords() {
 
 void AddSlotsCommand(std::vector<Command>& commands) {
   commands.push_back(
-      {"slots", "", "Show which stored password slots are defined",
+      {"slots",
+       "",
+       "Show which stored password slots are defined",
        "Shows which of the five password slots stored by the desktop program hold a\n"
        "password and which one is selected for encryption. Passwords are never shown.\n",
-       {}, 0, 0, RunSlots});
+       {},
+       0,
+       0,
+       RunSlots});
 }
 
 }  // namespace veilmark::cli
