@@ -7,6 +7,7 @@
 #include "core/image/text_util.h"
 
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <string>
