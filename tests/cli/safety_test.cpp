@@ -123,10 +123,10 @@ TEST_F(CliTest, FileSizeLimitLosesNothing) {
   EXPECT_EQ(names, (std::vector<std::string>{"big", "small.cry"}));
 
   // A hidden payload whose image cannot be written: an older output stays as it was.
-  MakeImage("noise.png", 1000, 1000);
+  MakeImage("noise.png", 400, 400);  // about 480 KB of incompressible pixels
   WriteFile(Path("data"), "hidden");
   WriteFile(Path("noise_steg.png"), "older output");
-  r = Run("hide noise.png --file data --force --password-file pw", "", limited);
+  r = Run("hide noise.png --file data --force --password-file pw", "", "ulimit -f 256; %s");
   EXPECT_EQ(r.code, 1) << r.err;
   EXPECT_TRUE(Contains(r.err, "Error saving image file.")) << r.err;
   EXPECT_TRUE(r.out.empty());
