@@ -14,9 +14,6 @@ namespace veilmark::cli {
 
 namespace {
 
-const char* const kPasswordValueNames[crypto::kPasswordSlots] = {
-    "PasswordCry01", "PasswordCry02", "PasswordCry03", "PasswordCry04", "PasswordCry05"};
-constexpr char kSelectedValueName[] = "PasswordRadioCry";
 
 int RunSlots(const Invocation&) {
   StoredPasswords stored = LoadStoredPasswords();
@@ -46,7 +43,7 @@ StoredPasswords LoadStoredPasswords() {
   result.stored = true;
   for (int i = 0; i < crypto::kPasswordSlots; ++i)
     result.slots[static_cast<std::size_t>(i)] = settings->GetString(kPasswordValueNames[i]);
-  const long selected = settings->GetInt(kSelectedValueName, 0);
+  const long selected = settings->GetInt(kSelectedPasswordValueName, 0);
   result.selected = selected >= 0 && selected < crypto::kPasswordSlots
                         ? crypto::ValidSlotIndex(static_cast<int>(selected))
                         : 0;

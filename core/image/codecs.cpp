@@ -1,6 +1,8 @@
 // Codec lists, saving by MIME type, output names and file-dialog filter strings.
 #include "core/image/imaging.h"
 
+#include "core/crypto/atomic_file.h"
+
 #include <wx/imagbmp.h>
 #include <wx/imagjpeg.h>
 #include <wx/imagpng.h>
@@ -100,27 +102,6 @@ bool Encode(const ArgbImage& source, wxBitmapType type, wxMemoryOutputStream& ou
   return image.SaveFile(out, type);
 }
 
-// A name beside the target that no other save will pick.
-fs::path TemporaryBeside(const fs::path& target) {
-  std::random_device random;
-  const unsigned long long tag =
-      (static_cast<unsigned long long>(random()) << 32) ^ static_cast<unsigned long long>(random());
-  char suffix[32];
-  std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", tag);
-  fs::path name = ".";
-  name += target.filename();
-  name += suffix;
-  return target.parent_path() / name;
-}
-
-bool WriteFile(const fs::path& path, const void* data, std::size_t size) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) return false;
-  file.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-  file.close();
-  return !file.fail();
-}
-
 }  // namespace
 
 std::vector<CodecInfo> ImageDecoders() {
@@ -166,18 +147,11 @@ bool SaveImage(const ArgbImage& image, const std::filesystem::path& path,
   const std::size_t size = static_cast<std::size_t>(encoded.GetSize());
   if (buffer == nullptr || size == 0) return false;
 
-  const fs::path temporary = TemporaryBeside(path);
-  std::error_code error;
-  if (!WriteFile(temporary, buffer->GetBufferStart(), size)) {
-    fs::remove(temporary, error);
-    return false;
-  }
-  fs::rename(temporary, path, error);
-  if (error) {
-    fs::remove(temporary, error);
-    return false;
-  }
-  return true;
+  // Complete and on disk before it takes the target's name: a failed or interrupted save
+  // never leaves a half-written image in place of an existing one.
+  crypto::AtomicFileWriter writer(path);
+  return writer.Create() && writer.Write(buffer->GetBufferStart(), size) &&
+         writer.Commit(/*replaceExisting=*/true, 0644) == crypto::CommitResult::kOk;
 }
 
 std::string BuildImageFilter(const std::vector<CodecInfo>& decoders) {

@@ -37,8 +37,6 @@ bool IsImageOperation(int id) {
 }
 
 constexpr char kFirstRunPassword[] = "quintus4072";
-const char* const kPasswordValueNames[crypto::kPasswordSlots] = {
-    "PasswordCry01", "PasswordCry02", "PasswordCry03", "PasswordCry04", "PasswordCry05"};
 }  // namespace
 
 CLumicraftDoc::CLumicraftDoc(DocumentUi& ui, SettingsStore& settings, std::string samplesFolder)
@@ -61,7 +59,7 @@ CLumicraftDoc::~CLumicraftDoc() {
 void CLumicraftDoc::LoadSettings() {
   for (int i = 0; i < crypto::kPasswordSlots; ++i)
     m_arrPasswords[static_cast<std::size_t>(i)] = m_settings.GetString(kPasswordValueNames[i]);
-  m_nPasswordIndex = static_cast<int>(m_settings.GetInt("PasswordRadioCry", 0));
+  m_nPasswordIndex = static_cast<int>(m_settings.GetInt(kSelectedPasswordValueName, 0));
   m_bSavePasswords = static_cast<int>(m_settings.GetInt("PasswordSaveCry", 1));
   m_strMessageToHide = m_settings.GetString("SecretMessage");
   m_bSaveMessage = static_cast<int>(m_settings.GetInt("SecretMessageSave", 1));
@@ -74,7 +72,7 @@ void CLumicraftDoc::LoadSettings() {
     m_arrPasswords[0] = kFirstRunPassword;
     m_nPasswordIndex = 0;
     m_settings.WriteString("PasswordCry01", m_arrPasswords[0]);
-    m_settings.WriteInt("PasswordRadioCry", 0);
+    m_settings.WriteInt(kSelectedPasswordValueName, 0);
     m_settings.Flush();
     OnHelpDisclaimer();
     if (!m_strSamplesFolder.empty()) {
@@ -95,7 +93,7 @@ void CLumicraftDoc::SaveSettings() {
   }
   for (int i = 0; i < crypto::kPasswordSlots; ++i)
     m_settings.WriteString(kPasswordValueNames[i], passwords[static_cast<std::size_t>(i)]);
-  m_settings.WriteInt("PasswordRadioCry", m_nPasswordIndex);
+  m_settings.WriteInt(kSelectedPasswordValueName, m_nPasswordIndex);
   m_settings.WriteInt("PasswordSaveCry", m_bSavePasswords);
   m_settings.WriteString("SecretMessage", message);
   m_settings.WriteInt("SecretMessageSave", m_bSaveMessage);
