@@ -1,0 +1,53 @@
+// Encrypt / Decrypt message: a text and its encrypted hexadecimal block.
+#pragma once
+
+#include <wx/dialog.h>
+
+#include <string>
+
+class wxCheckBox;
+class wxTextCtrl;
+
+namespace veilmark {
+
+inline constexpr std::size_t kMaxMessageInputLength = 16384;
+
+// What the dialog's buttons do. The dialog hands the texts it shows to the actions before
+// each button and shows what the actions leave afterwards.
+class MessageDialogActions {
+ public:
+  virtual ~MessageDialogActions() = default;
+  virtual std::string Input() const = 0;
+  virtual void SetInput(const std::string& text) = 0;
+  virtual std::string Output() const = 0;
+  virtual void SetOutput(const std::string& text) = 0;
+  virtual bool Save() const = 0;
+  virtual void SetSave(bool save) = 0;
+
+  virtual void Encrypt() = 0;
+  virtual void Decrypt() = 0;
+  virtual void Clear() = 0;
+  virtual void Paste() = 0;
+  virtual void Copy() = 0;
+};
+
+class CEncryptDecryptMessageDlg : public wxDialog {
+ public:
+  CEncryptDecryptMessageDlg(wxWindow* parent, MessageDialogActions& actions);
+
+  wxTextCtrl* InputEdit() const { return input_; }
+  wxTextCtrl* OutputEdit() const { return output_; }
+  wxCheckBox* SaveBox() const { return save_; }
+
+ private:
+  void ToActions();
+  void FromActions();
+  void Run(void (MessageDialogActions::*action)());
+
+  MessageDialogActions& actions_;
+  wxTextCtrl* input_ = nullptr;
+  wxTextCtrl* output_ = nullptr;
+  wxCheckBox* save_ = nullptr;
+};
+
+}  // namespace veilmark
