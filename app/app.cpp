@@ -1,0 +1,50 @@
+#include "app/app.h"
+
+#include "app/app_document.h"
+#include "app/folders_window.h"
+#include "app/main_frame.h"
+#include "app/wx_document_ui.h"
+#include "core/image/settings.h"
+
+#include <wx/filename.h>
+#include <wx/image.h>
+#include <wx/stdpaths.h>
+
+namespace veilmark::app {
+
+CLumicraftApp::CLumicraftApp() = default;
+CLumicraftApp::~CLumicraftApp() = default;
+
+bool CLumicraftApp::OnInit() {
+  SetAppName("Veilmark");
+  SetVendorName("Veilmark");
+  SetAppDisplayName("Veilmark");
+  wxInitAllImageHandlers();
+
+  settings_ = OpenUserSettings();
+  ui_ = std::make_unique<WxDocumentUi>();
+  wxFileName samples(wxStandardPaths::Get().GetExecutablePath());
+  samples.AppendDir("Samples");
+  const wxScopedCharBuffer samplesPath = samples.GetPath().utf8_str();
+  // The document reads the settings first; on the very first run it may show the
+  // disclaimer before any window exists.
+  doc_ = CreateDocument(*ui_, *settings_, std::string(samplesPath.data(), samplesPath.length()));
+
+  auto* frame = new CMainFrame(*doc_, *settings_);
+  ui_->Attach(frame);
+  SetTopWindow(frame);
+  frame->InitialUpdate(DefaultFolderRoots());
+  frame->ShowFirstTime();
+  return true;
+}
+
+int CLumicraftApp::OnExit() {
+  // The windows are gone; the document goes before the port it talks through.
+  ui_->Attach(nullptr);
+  doc_.reset();
+  ui_.reset();
+  settings_.reset();
+  return wxApp::OnExit();
+}
+
+}  // namespace veilmark::app
