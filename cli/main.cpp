@@ -1,6 +1,3 @@
-#include <cstdio>
+#include "cli/cli.h"
 
-int main() {
-  std::puts("veilmark-cli");
-  return 0;
-}
+int main(int argc, char** argv) { return veilmark::cli::Main(argc, argv); }

@@ -19,7 +19,8 @@ SlotKeyring::~SlotKeyring() {
 
 const KeyAndIV& SlotKeyring::Keys(int slot) const {
   const auto i = static_cast<std::size_t>(slot);
-  std::call_once(once_[i], [&] { keys_[i] = std::make_unique<KeyAndIV>(DeriveKeyAndIV(slots_[i])); });
+  std::call_once(once_[i],
+                 [&] { keys_[i] = std::make_unique<KeyAndIV>(DeriveKeyAndIV(slots_[i])); });
   return *keys_[i];
 }
 

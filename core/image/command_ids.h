@@ -1,76 +1,71 @@
-// Command ids of menus, toolbar buttons, accelerators and context menus.
+// Command ids of the menus, toolbar, accelerators and context menus. The image operations
+// travel to the operation engine by these ids, so the engine and the user interface share
+// them from here.
 #pragma once
 
-namespace veilmark {
+namespace veilmark::image {
 
-enum CommandId : int {
-  // File
-  ID_FILE_EXTRACT = 32850,
-  ID_FILE_SAVE_PNG = 32816,
-  ID_FILE_SAVE_BMP = 32817,
-  ID_FILE_SAVE_TIFF = 32818,
-  ID_FILE_SAVE_JPG = 32819,
-  ID_FILE_SAVE_GIF = 32820,
-  ID_FILE_PRINT_SETUP = 57606,
-  ID_FILE_PRINT = 57607,
-  ID_FILE_PRINT_DIRECT = 57608,
-  ID_FILE_PRINT_PREVIEW = 57609,
-  ID_APP_EXIT = 57665,
-  // Hide
-  ID_HIDE_SELECT_FILE = 32824,
-  ID_HIDE_UNSELECT_FILE = 32825,
-  ID_HIDE_FILE = 32823,
-  ID_HIDE_FILE_ITEM = 32826,
-  ID_HIDE_ENTER_MESSAGE = 32827,
-  ID_HIDE_MESSAGE = 32828,
-  ID_HIDE_MESSAGE_ITEM = 32829,
-  // Encrypt
-  ID_ENCRYPT_FILE = 33000,
-  ID_DECRYPT_FILE = 33001,
-  ID_ENCRYPT_FOLDER = 33002,
-  ID_DECRYPT_FOLDER = 33003,
-  ID_ENCRYPT_MESSAGE = 33004,
-  // Settings
-  ID_SETTINGS_PASSWORDS = 32900,
-  // Edit
-  ID_EDIT_UNDO = 57643,
-  ID_EDIT_REDO = 57644,
-  ID_EDIT_MIRROR = 32774,
-  ID_EDIT_FLIP = 32775,
-  ID_EDIT_ROTATE_RIGHT = 32779,
-  ID_EDIT_ROTATE_LEFT = 32782,
-  ID_EDIT_GRAYSCALE = 32778,
-  ID_EDIT_NEGATIVE = 32777,
-  ID_EDIT_GAMMA = 32780,
-  ID_EDIT_THRESHOLD = 32799,
-  ID_EDIT_LIGHTEN = 32809,
-  ID_EDIT_DARKEN = 32810,
-  ID_EDIT_CONTRAST = 32811,
-  ID_EDIT_SHARPEN = 32815,
-  // View
-  ID_VIEW_REFRESH_FOLDER = 33031,
-  ID_VIEW_SAMPLES_FOLDER = 32851,
-  ID_VIEW_TOOLBAR = 59392,
-  ID_VIEW_STATUS_BAR = 59393,
-  ID_VIEW_FOLDERS = 32783,
-  ID_VIEW_PREVIEW = 32784,
-  ID_OPEN_FOLDER = 33030,
-  // Help
-  ID_HELP_FRAME_COLORS = 33050,
-  ID_HELP_WEB_SITE = 33051,
-  ID_HELP_DISCLAIMER = 33052,
-  ID_HELP_ABOUT = 33053,
-};
+// File menu.
+inline constexpr int ID_FILE_EXTRACT_HIDDEN = 32850;
+inline constexpr int ID_FILE_SAVE_PNG = 32816;
+inline constexpr int ID_FILE_SAVE_BMP = 32817;
+inline constexpr int ID_FILE_SAVE_TIFF = 32818;
+inline constexpr int ID_FILE_SAVE_JPG = 32819;
+inline constexpr int ID_FILE_SAVE_GIF = 32820;
+inline constexpr int ID_FILE_PRINT = 57607;
+inline constexpr int ID_FILE_PRINT_DIRECT = 57608;
+inline constexpr int ID_FILE_PRINT_PREVIEW = 57609;
+inline constexpr int ID_FILE_PRINT_SETUP = 57606;
+inline constexpr int ID_APP_EXIT = 57665;
 
-inline constexpr int kImageOperationIds[] = {
-    ID_EDIT_MIRROR,    ID_EDIT_FLIP,     ID_EDIT_ROTATE_RIGHT, ID_EDIT_ROTATE_LEFT,
-    ID_EDIT_GRAYSCALE, ID_EDIT_NEGATIVE, ID_EDIT_GAMMA,        ID_EDIT_THRESHOLD,
-    ID_EDIT_LIGHTEN,   ID_EDIT_DARKEN,   ID_EDIT_CONTRAST,     ID_EDIT_SHARPEN};
+// Hide menu.
+inline constexpr int ID_HIDE_SELECT_FILE = 32824;
+inline constexpr int ID_HIDE_UNSELECT_FILE = 32825;
+inline constexpr int ID_HIDE_FILE = 32823;
+inline constexpr int ID_HIDE_FILE_DISPLAY = 32826;
+inline constexpr int ID_HIDE_ENTER_MESSAGE = 32827;
+inline constexpr int ID_HIDE_MESSAGE = 32828;
+inline constexpr int ID_HIDE_MESSAGE_DISPLAY = 32829;
 
-constexpr bool IsImageOperation(int id) {
-  for (int op : kImageOperationIds)
-    if (op == id) return true;
-  return false;
-}
+// Encrypt menu.
+inline constexpr int ID_ENCRYPT_FILE = 33000;
+inline constexpr int ID_DECRYPT_FILE = 33001;
+inline constexpr int ID_ENCRYPT_FOLDER = 33002;
+inline constexpr int ID_DECRYPT_FOLDER = 33003;
+inline constexpr int ID_ENCRYPT_MESSAGE = 33004;
 
-}  // namespace veilmark
+// Settings menu.
+inline constexpr int ID_SETTINGS_PASSWORDS = 32900;
+
+// Edit menu: history and the twelve image operations.
+inline constexpr int ID_EDIT_UNDO = 57643;
+inline constexpr int ID_EDIT_REDO = 57644;
+inline constexpr int ID_EDIT_MIRROR = 32774;
+inline constexpr int ID_EDIT_FLIP = 32775;
+inline constexpr int ID_EDIT_ROTATE_RIGHT = 32779;
+inline constexpr int ID_EDIT_ROTATE_LEFT = 32782;
+inline constexpr int ID_EDIT_GRAYSCALE = 32778;
+inline constexpr int ID_EDIT_NEGATIVE = 32777;
+inline constexpr int ID_EDIT_GAMMA = 32780;
+inline constexpr int ID_EDIT_THRESHOLD = 32799;
+inline constexpr int ID_EDIT_LIGHTEN = 32809;
+inline constexpr int ID_EDIT_DARKEN = 32810;
+inline constexpr int ID_EDIT_CONTRAST = 32811;
+inline constexpr int ID_EDIT_SHARPEN = 32815;
+
+// View menu and folder commands.
+inline constexpr int ID_VIEW_TOOLBAR = 59392;
+inline constexpr int ID_VIEW_STATUS_BAR = 59393;
+inline constexpr int ID_VIEW_FOLDERS = 32783;
+inline constexpr int ID_VIEW_PREVIEW = 32784;
+inline constexpr int ID_FOLDER_REFRESH = 33031;
+inline constexpr int ID_FOLDER_SAMPLES = 32851;
+inline constexpr int ID_FOLDER_OPEN_IN_BROWSER = 33030;
+
+// Help menu.
+inline constexpr int ID_HELP_FRAME_COLORS = 33050;
+inline constexpr int ID_HELP_WEB_SITE = 33051;
+inline constexpr int ID_HELP_DISCLAIMER = 33052;
+inline constexpr int ID_HELP_ABOUT = 33053;
+
+}  // namespace veilmark::image

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -71,7 +73,9 @@ class CLumicraftDoc {
   // The enabling rule of each command; commands without a rule are always enabled.
   bool IsCommandEnabled(int commandId) const;
   std::string UndoMenuText() const;
-  bool IsBusy() const { return m_hWorker.joinable(); }
+  // Busy while an image operation runs or long work on the working image is under way:
+  // every command that touches the image or the folder is then disabled.
+  bool IsBusy() const { return m_hWorker.joinable() || m_nBusyDepth > 0; }
 
   // Hiding
   void OnHideFile();
@@ -149,13 +153,40 @@ class CLumicraftDoc {
   int m_nCurrent = -1;
 
  private:
+  struct BusyScope {
+    explicit BusyScope(CLumicraftDoc& doc) : doc_(doc) {
+      ++doc_.m_nBusyDepth;
+      doc_.m_ui.SetBusy(true);
+    }
+    ~BusyScope() {
+      doc_.m_ui.SetBusy(false);
+      --doc_.m_nBusyDepth;
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+    CLumicraftDoc& doc_;
+  };
+
   void FinishImageOperation();
+  bool ConfirmReplace(const std::string& target);
+  bool ConfirmReplaceOutput(const std::string& output);
+  std::function<bool(std::size_t, std::size_t, const std::filesystem::path&)>
+  FolderProgressCallback();
   bool HasValidSelection() const;
   int CurrentKind() const;
 
   DocumentUi& m_ui;
   SettingsStore& m_settings;
   std::string m_strPrivateTemp;
+  int m_nBusyDepth = 0;
+  // Work posted back to the UI thread runs only while the document still exists.
+  std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
+
+// Name of the file that carries a message hidden in image `imageName`: the name without
+// its extension, at most 58 bytes, then ".txt".
+std::string MessageFileName(const std::string& imageName);
+// The message as its file holds it: every line feed as CR LF, then one more CR LF.
+std::string MessageFileBytes(const std::string& message);
 
 }  // namespace veilmark

@@ -21,6 +21,11 @@ class PixelGrid {
   // False when (x, y) is outside the grid or the pixel cannot be read/written.
   virtual bool GetPixel(int x, int y, Argb& out) const = 0;
   virtual bool SetPixel(int x, int y, Argb value) = 0;
+
+  // Optional fast path: the Width() * Height() pixels row by row without padding, or
+  // nullptr when the grid keeps them otherwise. The engines then skip the per-pixel calls.
+  virtual const Argb* Data() const { return nullptr; }
+  virtual Argb* MutableData() { return nullptr; }
 };
 
 // A plain ARGB buffer, row by row.
@@ -44,6 +49,8 @@ class MemoryGrid final : public PixelGrid {
     pixels_[Index(x, y)] = value;
     return true;
   }
+  const Argb* Data() const override { return pixels_.empty() ? nullptr : pixels_.data(); }
+  Argb* MutableData() override { return pixels_.empty() ? nullptr : pixels_.data(); }
   std::vector<Argb>& Pixels() { return pixels_; }
   const std::vector<Argb>& Pixels() const { return pixels_; }
 

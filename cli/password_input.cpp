@@ -1,0 +1,217 @@
+#include "cli/password_input.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+#ifdef _WIN32
+#include <conio.h>
+#else
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace veilmark::cli {
+
+namespace {
+
+// The password dialog accepts 5 to 64 characters; keeping to it keeps files written here
+// readable there.
+constexpr std::size_t kMinPassword = 5;
+constexpr std::size_t kMaxPassword = 64;
+
+void Wipe(std::string& s) { std::fill(s.begin(), s.end(), '\0'); }
+
+enum class PromptResult { kOk, kNoTerminal, kCancelled };
+
+#ifdef _WIN32
+PromptResult PromptHidden(const char* prompt, std::string& line) {
+  _cputs(prompt);
+  for (;;) {
+    const int c = _getch();
+    if (c == '\r' || c == '\n') break;
+    if (c == 3 || c == 26) {  // Ctrl+C, Ctrl+Z
+      _cputs("\r\n");
+      return PromptResult::kCancelled;
+    }
+    if (c == 0 || c == 0xE0) {  // function and arrow keys come as two codes
+      _getch();
+      continue;
+    }
+    if (c == '\b') {
+      if (!line.empty()) line.pop_back();
+      continue;
+    }
+    line.push_back(static_cast<char>(c));
+  }
+  _cputs("\r\n");
+  return PromptResult::kOk;
+}
+#else
+// Reads one line from the controlling terminal with echo off. Signals are off too, so
+// that Ctrl+C arrives as a character and the terminal is always restored.
+PromptResult PromptHidden(const char* prompt, std::string& line) {
+  const int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return PromptResult::kNoTerminal;
+  termios saved{};
+  if (::tcgetattr(fd, &saved) != 0) {
+    ::close(fd);
+    return PromptResult::kNoTerminal;
+  }
+  termios quiet = saved;
+  quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO | ISIG);
+  quiet.c_lflag |= ICANON | ECHONL;
+  const std::string text(prompt);
+  if (::write(fd, text.data(), text.size()) < 0 || ::tcsetattr(fd, TCSANOW, &quiet) != 0) {
+    ::close(fd);
+    return PromptResult::kNoTerminal;
+  }
+  bool ended = false;
+  char c;
+  for (;;) {
+    const ssize_t n = ::read(fd, &c, 1);
+    if (n <= 0 || c == '\n') {
+      ended = n > 0;
+      break;
+    }
+    line.push_back(c);
+  }
+  ::tcsetattr(fd, TCSANOW, &saved);
+  ::close(fd);
+  const bool cancelled = !ended || line.find('\x03') != std::string::npos;
+  if (cancelled) Wipe(line);
+  return cancelled ? PromptResult::kCancelled : PromptResult::kOk;
+}
+#endif
+
+std::string ReadAll(std::istream& in) {
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+bool FromTerminal(const std::string& command, PasswordUse use, crypto::PasswordSlots& slots,
+                  int& exitCode) {
+  std::string first;
+  PromptResult r = PromptHidden("Password: ", first);
+  if (r == PromptResult::kOk && use == PasswordUse::kEncrypt) {
+    std::string again;
+    r = PromptHidden("Repeat password: ", again);
+    if (r == PromptResult::kOk && again != first) {
+      Wipe(first);
+      Wipe(again);
+      PrintError("the passwords do not match");
+      exitCode = kExitFailed;
+      return false;
+    }
+    Wipe(again);
+  }
+  if (r == PromptResult::kNoTerminal) {
+    exitCode = UsageError(command,
+                          "no terminal to ask for the password: use --password-file FILE "
+                          "or --password-stdin");
+    return false;
+  }
+  if (r == PromptResult::kCancelled) {
+    PrintError("cancelled");
+    exitCode = kExitFailed;
+    return false;
+  }
+  std::string error;
+  const bool ok = ParsePasswordLines(first, slots, error);
+  Wipe(first);
+  if (!ok) exitCode = UsageError(command, error);
+  return ok;
+}
+
+}  // namespace
+
+bool ParsePasswordLines(const std::string& text, crypto::PasswordSlots& slots, std::string& error) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  while (!lines.empty() && lines.back().empty()) lines.pop_back();
+  bool ok = true;
+  if (lines.size() > slots.size()) {
+    error = "at most five passwords, one per line";
+    ok = false;
+  }
+  for (std::size_t i = 0; ok && i < lines.size(); ++i) {
+    if (!lines[i].empty() && lines[i].size() < kMinPassword) {
+      error = "Passwords length should be at least 5 characters.";
+      ok = false;
+    } else if (lines[i].size() > kMaxPassword) {
+      error = "Passwords length should be at most 64 characters.";
+      ok = false;
+    }
+  }
+  for (std::size_t i = 0; i < slots.size(); ++i)
+    slots[i] = ok && i < lines.size() ? lines[i] : std::string();
+  for (std::string& line : lines) Wipe(line);
+  return ok;
+}
+
+void WipeSlots(crypto::PasswordSlots& slots) {
+  for (std::string& s : slots) Wipe(s);
+}
+
+std::optional<crypto::PasswordSlots> GetPasswords(const Invocation& inv, PasswordUse use,
+                                                  bool stdinHoldsData, int& exitCode) {
+  const std::string* file = inv.Value(PasswordFileOption().name);
+  const bool fromStdin = inv.Has(PasswordStdinOption().name);
+  if (file && fromStdin) {
+    exitCode = UsageError(inv.command, "--password-file and --password-stdin exclude each other");
+    return std::nullopt;
+  }
+  if (fromStdin && stdinHoldsData) {
+    exitCode = UsageError(inv.command,
+                          "--password-stdin cannot be used: this command reads "
+                          "its input from standard input");
+    return std::nullopt;
+  }
+  crypto::PasswordSlots slots;
+  if (file || fromStdin) {
+    std::string text;
+    if (file) {
+      std::ifstream in(*file, std::ios::binary);
+      if (!in) {
+        exitCode = UsageError(inv.command, "cannot read the password file '" + *file + "'");
+        return std::nullopt;
+      }
+      text = ReadAll(in);
+    } else {
+      text = ReadAll(std::cin);
+    }
+    std::string error;
+    const bool ok = ParsePasswordLines(text, slots, error);
+    Wipe(text);
+    if (!ok) {
+      exitCode = UsageError(inv.command, error);
+      return std::nullopt;
+    }
+  } else if (!FromTerminal(inv.command, use, slots, exitCode)) {
+    return std::nullopt;
+  }
+  if (use == PasswordUse::kEncrypt && slots[0].empty()) {
+    WipeSlots(slots);
+    exitCode = UsageError(inv.command, "the first password, which encrypts, is empty");
+    return std::nullopt;
+  }
+  if (use == PasswordUse::kDecrypt && !crypto::AnyPasswordDefined(slots)) {
+    exitCode = UsageError(inv.command, "There are no defined passwords to decrypt.");
+    return std::nullopt;
+  }
+  return slots;
+}
+
+}  // namespace veilmark::cli

@@ -1,0 +1,32 @@
+// Where veilmark-cli takes its passwords from: never the command line, but a file, standard
+// input, or the terminal without echo.
+#pragma once
+
+#include "cli/cli.h"
+#include "core/crypto/passwords.h"
+
+#include <optional>
+#include <string>
+
+namespace veilmark::cli {
+
+enum class PasswordUse {
+  kEncrypt,  // the first password encrypts; typed twice on the terminal
+  kDecrypt,  // every password is tried in order
+};
+
+// The password slots for this invocation, from --password-file, --password-stdin or the
+// terminal. `stdinHoldsData`: the command reads its input from standard input, so
+// --password-stdin is refused. On failure the message is printed, `exitCode` is set and
+// nothing is returned.
+std::optional<crypto::PasswordSlots> GetPasswords(const Invocation& inv, PasswordUse use,
+                                                  bool stdinHoldsData, int& exitCode);
+
+// Parses "one password per line" text into slots (lines end in LF or CR LF; an empty line
+// is an empty slot). False with a message when there are more than five lines or a
+// password is too short or too long.
+bool ParsePasswordLines(const std::string& text, crypto::PasswordSlots& slots, std::string& error);
+
+void WipeSlots(crypto::PasswordSlots& slots);
+
+}  // namespace veilmark::cli

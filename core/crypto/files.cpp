@@ -1,0 +1,209 @@
+#include "core/crypto/files.h"
+
+#include "core/crypto/atomic_file.h"
+
+#include <cryptopp/aes.h>
+#include <cryptopp/secblock.h>
+
+#include <algorithm>
+#include <cstring>
+#include <system_error>
+
+namespace veilmark::crypto {
+
+namespace fs = std::filesystem;
+using CryptoPP::byte;
+
+namespace {
+
+// Large enough that the system calls cost nothing beside the cipher, small enough to stay
+// in the cache; a multiple of the block size.
+constexpr std::size_t kChunk = std::size_t{1} << 20;
+static_assert(kChunk % kBlockSize == 0);
+
+bool Exists(const fs::path& path) {
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(path, ec));
+}
+
+// Writing over the input would leave the caller deleting its own result.
+bool SameFile(const fs::path& a, const fs::path& b) {
+  std::error_code ec;
+  return fs::equivalent(a, b, ec);
+}
+
+// Number of padding bytes at the end of a decrypted last block; 0 when it is no valid
+// PKCS #7 padding.
+std::size_t PaddingLength(const byte* lastBlock) {
+  const byte pad = lastBlock[kBlockSize - 1];
+  if (pad < 1 || pad > kBlockSize) return 0;
+  for (std::size_t i = kBlockSize - pad; i < kBlockSize; ++i)
+    if (lastBlock[i] != pad) return 0;
+  return pad;
+}
+
+// Decrypts only the last block (CBC needs just the block before it) and checks its
+// padding, so that a wrong password is refused without a pass over the whole file and
+// without creating any output.
+bool LastBlockPaddingFits(InputFile& source, const KeyAndIV& keys) {
+  const std::uint64_t size = source.Size();
+  CryptoPP::SecByteBlock blocks(2 * kBlockSize);
+  byte* previous = blocks.begin();
+  byte* last = blocks.begin() + kBlockSize;
+  if (size == kBlockSize) {
+    std::memcpy(previous, keys.iv.begin(), kBlockSize);
+    if (!source.ReadAt(0, last, kBlockSize)) return false;
+  } else if (!source.ReadAt(size - 2 * kBlockSize, blocks.begin(), 2 * kBlockSize)) {
+    return false;
+  }
+  CryptoPP::AES::Decryption aes(keys.key, keys.key.size());
+  aes.ProcessAndXorBlock(last, previous, last);
+  return PaddingLength(last) != 0;
+}
+
+FileStatus Commit(AtomicFileWriter& writer, const FileOptions& options, unsigned permissions) {
+  switch (writer.Commit(options.replaceExisting, permissions)) {
+    case CommitResult::kOk:
+      return FileStatus::kOk;
+    case CommitResult::kTargetExists:
+      return FileStatus::kOutputExists;
+    case CommitResult::kFailed:
+      break;
+  }
+  return FileStatus::kOutputNotWritable;
+}
+
+template <typename Char>
+Char AsciiLower(Char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
+}
+
+// Whether `name` ends with `suffix` (ASCII), letter case ignored.
+bool EndsWithNoCase(const fs::path::string_type& name, std::string_view suffix) {
+  if (name.size() < suffix.size()) return false;
+  const std::size_t start = name.size() - suffix.size();
+  for (std::size_t i = 0; i < suffix.size(); ++i)
+    if (AsciiLower(name[start + i]) != static_cast<fs::path::value_type>(AsciiLower(suffix[i])))
+      return false;
+  return true;
+}
+
+}  // namespace
+
+FileStatus EncryptFile(const fs::path& input, const fs::path& output, const KeyAndIV& keys,
+                       const FileOptions& options) {
+  InputFile source;
+  if (!source.Open(input)) return FileStatus::kInputUnreadable;
+  if (SameFile(input, output)) return FileStatus::kOutputExists;
+  if (!options.replaceExisting && Exists(output)) return FileStatus::kOutputExists;
+  AtomicFileWriter writer(output);
+  if (!writer.Create()) return FileStatus::kOutputNotWritable;
+
+  CbcEncryptor encryptor(keys);
+  CryptoPP::SecByteBlock buffer(kChunk + kBlockSize);  // room for the padding block
+  for (;;) {
+    const std::ptrdiff_t n = source.ReadFull(buffer, kChunk);
+    if (n < 0) return FileStatus::kInputUnreadable;
+    std::size_t length = static_cast<std::size_t>(n);
+    const bool last = length < kChunk;
+    if (last) {
+      const std::size_t pad = kBlockSize - length % kBlockSize;
+      std::fill_n(buffer.begin() + length, pad, static_cast<byte>(pad));
+      length += pad;
+    }
+    encryptor.Mode().ProcessData(buffer, buffer, length);
+    if (!writer.Write(buffer, length)) return FileStatus::kOutputNotWritable;
+    if (last) break;
+  }
+  return Commit(writer, options, source.Permissions());
+}
+
+FileStatus DecryptFile(const fs::path& input, const fs::path& output, const KeyAndIV& keys,
+                       const FileOptions& options) {
+  InputFile source;
+  if (!source.Open(input)) return FileStatus::kInputUnreadable;
+  if (source.Size() == 0 || source.Size() % kBlockSize != 0) return FileStatus::kWrongPassword;
+  if (SameFile(input, output)) return FileStatus::kOutputExists;
+  if (!LastBlockPaddingFits(source, keys)) return FileStatus::kWrongPassword;
+  if (!options.replaceExisting && Exists(output)) return FileStatus::kOutputExists;
+  AtomicFileWriter writer(output);
+  if (!writer.Create()) return FileStatus::kOutputNotWritable;
+
+  CbcDecryptor decryptor(keys);
+  // The first block of the buffer holds back the previous chunk's last block, which is
+  // written only once it is known not to carry the padding.
+  CryptoPP::SecByteBlock buffer(kBlockSize + kChunk);
+  byte* const held = buffer.begin();
+  byte* const data = buffer.begin() + kBlockSize;
+  std::size_t heldLength = 0;
+  for (;;) {
+    const std::ptrdiff_t n = source.ReadFull(data, kChunk);
+    if (n < 0) return FileStatus::kInputUnreadable;
+    const std::size_t length = static_cast<std::size_t>(n);
+    if (length % kBlockSize != 0) return FileStatus::kWrongPassword;  // file changed
+    decryptor.Mode().ProcessData(data, data, length);
+    byte* const start = data - heldLength;
+    const std::size_t total = heldLength + length;
+    if (length == kChunk) {
+      if (!writer.Write(start, total - kBlockSize)) return FileStatus::kOutputNotWritable;
+      std::memcpy(held, data + length - kBlockSize, kBlockSize);
+      heldLength = kBlockSize;
+      continue;
+    }
+    if (total == 0) return FileStatus::kWrongPassword;
+    const std::size_t pad = PaddingLength(start + total - kBlockSize);
+    if (pad == 0) return FileStatus::kWrongPassword;
+    if (!writer.Write(start, total - pad)) return FileStatus::kOutputNotWritable;
+    break;
+  }
+  return Commit(writer, options, source.Permissions());
+}
+
+int EncryptFile(const fs::path& input, const fs::path& output, std::string_view password) {
+  return EncryptFile(input, output, DeriveKeyAndIV(password)) == FileStatus::kOk ? 0 : -1;
+}
+
+int DecryptFile(const fs::path& input, const fs::path& output, std::string_view password) {
+  return DecryptFile(input, output, DeriveKeyAndIV(password)) == FileStatus::kOk ? 0 : -1;
+}
+
+SlotDecryption DecryptFileWithSlots(const fs::path& input, const fs::path& output,
+                                    const SlotKeyring& slots, const FileOptions& options) {
+  for (int slot = 0; slot < kPasswordSlots; ++slot) {
+    if (!slots.Defined(slot)) continue;
+    const FileStatus status = DecryptFile(input, output, slots.Keys(slot), options);
+    if (status == FileStatus::kOk) return {status, slot};
+    if (status != FileStatus::kWrongPassword) return {status, -1};
+  }
+  return {};
+}
+
+fs::path DecryptedPath(const fs::path& cryFile) {
+  const fs::path::string_type& name = cryFile.native();
+  return name.size() < 4 ? fs::path() : fs::path(name.substr(0, name.size() - 4));
+}
+
+bool HasCryExtension(const fs::path& file) {
+  return EndsWithNoCase(file.filename().native(), kCryExtension);
+}
+
+std::vector<fs::path> ListFolderFiles(const fs::path& folder, std::string_view pattern) {
+  const bool all = pattern == "*" || pattern == "*.*";
+  const bool suffixOnly = !pattern.empty() && pattern[0] == '*';
+  const std::string_view tail = suffixOnly ? pattern.substr(1) : pattern;
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path::string_type name = it->path().filename().native();
+    if (name.empty() || name[0] == '.') continue;
+    std::error_code typeError;
+    if (!it->is_regular_file(typeError)) continue;
+    if (!all && (!EndsWithNoCase(name, tail) || (!suffixOnly && name.size() != tail.size())))
+      continue;
+    files.push_back(folder / name);
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+}  // namespace veilmark::crypto

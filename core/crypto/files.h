@@ -1,0 +1,75 @@
+// ".cry" files: the raw AES-256-CBC ciphertext (PKCS #7 padded) of the whole plain file,
+// nothing else. The engines stream the file, write the output beside its target under a
+// temporary name and move it into place only after it is complete and flushed to disk.
+// Deleting the source is left to the caller, after success.
+#pragma once
+
+#include "core/crypto/cipher.h"
+#include "core/crypto/passwords.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// <windows.h> maps these names to its own file-encryption calls.
+#ifdef EncryptFile
+#undef EncryptFile
+#endif
+#ifdef DecryptFile
+#undef DecryptFile
+#endif
+
+namespace veilmark::crypto {
+
+inline constexpr char kCryExtension[] = ".cry";
+
+enum class FileStatus {
+  kOk,
+  kInputUnreadable,    // missing, unreadable, or not a regular file
+  kOutputNotWritable,  // folder missing or not writable, disk full, flush failed
+  kWrongPassword,      // padding or length check failed; also a damaged file
+  kOutputExists,       // refused: the target exists and may not be replaced
+};
+
+struct FileOptions {
+  // False: leave an existing target alone and report kOutputExists.
+  bool replaceExisting = true;
+};
+
+FileStatus EncryptFile(const std::filesystem::path& input, const std::filesystem::path& output,
+                       const KeyAndIV& keys, const FileOptions& options = {});
+FileStatus DecryptFile(const std::filesystem::path& input, const std::filesystem::path& output,
+                       const KeyAndIV& keys, const FileOptions& options = {});
+
+// Derive the password's key, then as above, replacing an existing output. 0 on success,
+// -1 on failure; on failure the output is as it was before the call.
+int EncryptFile(const std::filesystem::path& input, const std::filesystem::path& output,
+                std::string_view password);
+int DecryptFile(const std::filesystem::path& input, const std::filesystem::path& output,
+                std::string_view password);
+
+struct SlotDecryption {
+  FileStatus status = FileStatus::kWrongPassword;
+  int slot = -1;  // 0..4, the slot whose password fitted
+};
+
+// Tries the defined slots in order until one fits. A wrong slot costs its key derivation
+// (once per keyring) and one block of the file. Stops at the first failure that is not a
+// wrong password, since every further slot would meet it too.
+SlotDecryption DecryptFileWithSlots(const std::filesystem::path& input,
+                                    const std::filesystem::path& output, const SlotKeyring& slots,
+                                    const FileOptions& options = {});
+
+// Name of the decrypted file: the name without its last four characters.
+std::filesystem::path DecryptedPath(const std::filesystem::path& cryFile);
+bool HasCryExtension(const std::filesystem::path& file);  // letter case ignored
+
+// The files directly in `folder`, as full paths, sorted by name. Names starting with "."
+// and everything that is not a regular file (folders, pipes, devices) are left out.
+// `pattern` "*.*" (or "*") takes every file, "*.ext" the files ending in ".ext" in any
+// letter case. A missing folder gives an empty list.
+std::vector<std::filesystem::path> ListFolderFiles(const std::filesystem::path& folder,
+                                                   std::string_view pattern);
+
+}  // namespace veilmark::crypto

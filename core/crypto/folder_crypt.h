@@ -1,0 +1,47 @@
+// Encrypting every file of a folder, and decrypting every ".cry" file of one: the loops
+// shared by the desktop commands and the command-line tool.
+#pragma once
+
+#include "core/crypto/cipher.h"
+#include "core/crypto/passwords.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace veilmark::crypto {
+
+struct FolderCryptResult {
+  int done = 0;      // files encrypted or decrypted
+  int skipped = 0;   // left alone because their output name already exists
+  int failed = 0;    // could not be processed (stay as they were)
+  bool cancelled = false;
+};
+
+// Called before each file with its index in the list; returning false stops the loop
+// there (the files done so far stay done).
+using FolderProgress =
+    std::function<bool(std::size_t index, std::size_t total, const std::filesystem::path& file)>;
+// Called for each file that could not be encrypted.
+using FolderFailure = std::function<void(const std::filesystem::path& file)>;
+
+// The ".cry" file a folder encryption makes of `file`: its name lower-cased, ".cry" added.
+std::filesystem::path FolderEncryptionOutput(const std::filesystem::path& file);
+// Files whose lower-cased full path contains ".cry" anywhere are never encrypted again.
+bool SkippedByFolderEncryption(const std::filesystem::path& file);
+
+// Each output is complete and on disk before its source is deleted; an existing output
+// is never replaced (the file is skipped).
+FolderCryptResult EncryptFolderFiles(const std::vector<std::filesystem::path>& files,
+                                     const KeyAndIV& keys, const FolderProgress& progress = {},
+                                     const FolderFailure& onFailure = {});
+FolderCryptResult DecryptFolderFiles(const std::vector<std::filesystem::path>& files,
+                                     const SlotKeyring& slots, const FolderProgress& progress = {});
+
+// The closing status texts.
+std::string EncryptFolderStatus(const FolderCryptResult& result, const std::string& password);
+std::string DecryptFolderStatus(const FolderCryptResult& result);
+
+}  // namespace veilmark::crypto

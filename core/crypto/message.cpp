@@ -1,0 +1,64 @@
+#include "core/crypto/message.h"
+
+#include "core/crypto/timestamp.h"
+
+#include <cryptopp/filters.h>
+#include <cryptopp/hex.h>
+
+#include <algorithm>
+
+namespace veilmark::crypto {
+
+std::string MessagePlaintext(std::string_view text, std::string_view timestamp) {
+  std::string plain;
+  plain.reserve(timestamp.size() + 2 + text.size());
+  plain.append(timestamp).append("\r\n").append(text);
+  return plain;
+}
+
+std::string MessagePlaintext(std::string_view text) {
+  return MessagePlaintext(text, CurrentTimestamp());
+}
+
+std::string EncryptMessage(std::string_view plaintext, const KeyAndIV& keys) {
+  std::string data = GenerateRandomString(static_cast<int>(kMessagePrefixLength));
+  data.append(plaintext);
+  const std::string cipher = EncryptBytes(keys, data);
+  std::fill(data.begin(), data.end(), '\0');
+  std::string block;
+  CryptoPP::StringSource(cipher, true,
+                         new CryptoPP::HexEncoder(new CryptoPP::StringSink(block), true, 0));
+  return block;
+}
+
+std::string EncryptMessage(std::string_view plaintext, std::string_view password) {
+  return EncryptMessage(plaintext, DeriveKeyAndIV(password));
+}
+
+std::string DecryptMessage(std::string_view block, const KeyAndIV& keys) {
+  std::string cipher;
+  CryptoPP::StringSource(reinterpret_cast<const CryptoPP::byte*>(block.data()), block.size(), true,
+                         new CryptoPP::HexDecoder(new CryptoPP::StringSink(cipher)));
+  std::optional<std::string> plain = TryDecryptBytes(keys, cipher);
+  // Shorter than the prefix: only a wrong password or a forged one-block input does that.
+  if (!plain || plain->size() < kMessagePrefixLength) return {};
+  std::string text = plain->substr(kMessagePrefixLength);
+  std::fill(plain->begin(), plain->end(), '\0');
+  return text;
+}
+
+std::string DecryptMessage(std::string_view block, std::string_view password) {
+  return DecryptMessage(block, DeriveKeyAndIV(password));
+}
+
+std::optional<std::string> DecryptMessageWithSlots(std::string_view block,
+                                                   const SlotKeyring& slots) {
+  for (int slot = 0; slot < kPasswordSlots; ++slot) {
+    if (!slots.Defined(slot)) continue;
+    std::string text = DecryptMessage(block, slots.Keys(slot));
+    if (!text.empty()) return text;
+  }
+  return std::nullopt;
+}
+
+}  // namespace veilmark::crypto

@@ -1,0 +1,389 @@
+// Construction, settings, folder listing, selection, undo history and command enabling.
+#include "core/image/document.h"
+
+#include "core/image/argb_image.h"
+#include "core/image/command_ids.h"
+#include "core/image/imaging.h"
+#include "core/image/settings.h"
+#include "core/image/text_util.h"
+#include "core/stego/kinds.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace veilmark {
+
+using stego::KIND_HIDDEN_IMAGE;
+using stego::KIND_HIDDEN_MESSAGE;
+using stego::KIND_PLAIN;
+
+using namespace image;  // command ids
+
+namespace {
+constexpr int kImageOperationIds[] = {
+    ID_EDIT_MIRROR,    ID_EDIT_FLIP,     ID_EDIT_ROTATE_RIGHT, ID_EDIT_ROTATE_LEFT,
+    ID_EDIT_GRAYSCALE, ID_EDIT_NEGATIVE, ID_EDIT_GAMMA,        ID_EDIT_THRESHOLD,
+    ID_EDIT_LIGHTEN,   ID_EDIT_DARKEN,   ID_EDIT_CONTRAST,     ID_EDIT_SHARPEN};
+
+bool IsImageOperation(int id) {
+  return std::find(std::begin(kImageOperationIds), std::end(kImageOperationIds), id) !=
+         std::end(kImageOperationIds);
+}
+
+constexpr char kFirstRunPassword[] = "quintus4072";
+const char* const kPasswordValueNames[crypto::kPasswordSlots] = {
+    "PasswordCry01", "PasswordCry02", "PasswordCry03", "PasswordCry04", "PasswordCry05"};
+}  // namespace
+
+CLumicraftDoc::CLumicraftDoc(DocumentUi& ui, SettingsStore& settings, std::string samplesFolder)
+    : m_strSamplesFolder(std::move(samplesFolder)), m_ui(ui), m_settings(settings) {
+  LoadSettings();
+}
+
+CLumicraftDoc::~CLumicraftDoc() {
+  if (m_hWorker.joinable()) m_hWorker.join();
+  m_pImage.reset();
+  RemoveTempImage();
+  if (!m_strPrivateTemp.empty()) {
+    std::error_code ec;
+    fs::remove_all(m_strPrivateTemp, ec);
+  }
+}
+
+// --- Settings ---------------------------------------------------------------------------
+
+void CLumicraftDoc::LoadSettings() {
+  for (int i = 0; i < crypto::kPasswordSlots; ++i)
+    m_arrPasswords[static_cast<std::size_t>(i)] = m_settings.GetString(kPasswordValueNames[i]);
+  m_nPasswordIndex = static_cast<int>(m_settings.GetInt("PasswordRadioCry", 0));
+  m_bSavePasswords = static_cast<int>(m_settings.GetInt("PasswordSaveCry", 1));
+  m_strMessageToHide = m_settings.GetString("SecretMessage");
+  m_bSaveMessage = static_cast<int>(m_settings.GetInt("SecretMessageSave", 1));
+  m_strCryMessageIn = m_settings.GetString("CryMessageIn");
+  m_strCryMessageOut = m_settings.GetString("CryMessageOut");
+  m_bSaveCryMessages = static_cast<int>(m_settings.GetInt("CryMessagesInOutSave", 1));
+
+  if (m_settings.GetInt("VeilmarkData", 1) != 0) {
+    m_settings.WriteInt("VeilmarkData", 0);
+    m_arrPasswords[0] = kFirstRunPassword;
+    m_nPasswordIndex = 0;
+    m_settings.WriteString("PasswordCry01", m_arrPasswords[0]);
+    m_settings.WriteInt("PasswordRadioCry", 0);
+    m_settings.Flush();
+    OnHelpDisclaimer();
+    if (!m_strSamplesFolder.empty()) {
+      m_settings.WriteString("FolderSelected", m_strSamplesFolder);
+      m_settings.Flush();
+    }
+  }
+}
+
+void CLumicraftDoc::SaveSettings() {
+  crypto::PasswordSlots passwords;
+  std::string message, messageIn, messageOut;
+  if (m_bSavePasswords == 1) passwords = m_arrPasswords;
+  if (m_bSaveMessage == 1) message = m_strMessageToHide;
+  if (m_bSaveCryMessages == 1) {
+    messageIn = m_strCryMessageIn;
+    messageOut = m_strCryMessageOut;
+  }
+  for (int i = 0; i < crypto::kPasswordSlots; ++i)
+    m_settings.WriteString(kPasswordValueNames[i], passwords[static_cast<std::size_t>(i)]);
+  m_settings.WriteInt("PasswordRadioCry", m_nPasswordIndex);
+  m_settings.WriteInt("PasswordSaveCry", m_bSavePasswords);
+  m_settings.WriteString("SecretMessage", message);
+  m_settings.WriteInt("SecretMessageSave", m_bSaveMessage);
+  m_settings.WriteString("CryMessageIn", messageIn);
+  m_settings.WriteString("CryMessageOut", messageOut);
+  m_settings.WriteInt("CryMessagesInOutSave", m_bSaveCryMessages);
+  m_settings.Flush();
+}
+
+const std::string& CLumicraftDoc::PasswordForEncryption() const {
+  return m_arrPasswords[static_cast<std::size_t>(crypto::ValidSlotIndex(m_nPasswordIndex))];
+}
+
+// --- Folder and selection ----------------------------------------------------------------
+
+void CLumicraftDoc::OpenFolder(const std::string& path) {
+  m_ui.StopThumbnailBuilder();
+  m_strFolder = path;
+  m_arrImageNames.clear();
+  m_arrDiskNames.clear();
+  m_arrKinds.clear();
+  m_pImage.reset();
+  ClearUndo();
+  m_ui.RefreshPreview();
+  m_ui.ShowMessagePanel({}, {}, false, false);
+  RemoveTempImage();
+  m_ui.SetStatusText({});
+  m_nFileCount = m_nCryCount = m_nImageCount = 0;
+
+  // The platform lists in no useful order here; sort by name, ignoring case, so that the
+  // thumbnails and the file counts come out the same on every system.
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(fs::u8path(path), ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    if (it->is_directory(typeError)) continue;
+    names.push_back(it->path().filename().u8string());
+  }
+  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return AsciiLower(a) < AsciiLower(b);
+  });
+
+  for (const std::string& name : names) {
+    if (image::IsImageFile(JoinPath(m_strFolder, name))) {
+      m_arrImageNames.push_back(AsciiLower(name));
+      m_arrDiskNames.push_back(name);
+      m_arrKinds.push_back(KIND_PLAIN);
+      ++m_nImageCount;
+    }
+    ++m_nFileCount;
+    if (const auto dot = name.rfind('.'); dot != std::string::npos &&
+                                          AsciiLower(name.substr(dot)) == ".cry")
+      ++m_nCryCount;
+  }
+  m_ui.StartThumbnailBuilder();
+  m_nCurrent = -1;
+  ShowFolderStatistics();
+}
+
+void CLumicraftDoc::ShowFolderStatistics() {
+  if (m_nFileCount == 0) {
+    m_ui.ShowFolderInfo({}, false);
+    return;
+  }
+  const std::string text = Format("Files: %d (Images: %d  Encrypted: %d)", m_nFileCount,
+                                  m_nImageCount, m_nCryCount);
+  if (m_nImageCount != 0) {
+    m_ui.SetStatusText(text);
+    m_ui.ShowFolderInfo({}, false);
+  } else {
+    m_ui.ShowFolderInfo(text, true);
+  }
+}
+
+std::string CLumicraftDoc::ImagePath(int index) const {
+  if (index < 0 || static_cast<std::size_t>(index) >= m_arrDiskNames.size()) return {};
+  return JoinPath(m_strFolder, m_arrDiskNames[static_cast<std::size_t>(index)]);
+}
+
+void CLumicraftDoc::SetImageKind(int index, int kind) {
+  if (index >= 0 && static_cast<std::size_t>(index) < m_arrKinds.size())
+    m_arrKinds[static_cast<std::size_t>(index)] = kind;
+}
+
+void CLumicraftDoc::OnThumbnailSelected(int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= m_arrImageNames.size()) return;
+  const std::string path = ImagePath(index);
+  std::error_code ec;
+  if (!fs::exists(fs::u8path(path), ec)) return;
+  std::string name, message;
+  const int kind = m_arrKinds[static_cast<std::size_t>(index)];
+  if (kind > KIND_PLAIN) {
+    const image::ArgbImage carrier = image::DecodeImageFile(path);
+    if (kind == KIND_HIDDEN_IMAGE)
+      ReadHiddenPayload(carrier, false, DEST_CURRENT_DIR, name, message);
+    else if (kind == KIND_HIDDEN_MESSAGE)
+      ReadHiddenPayload(carrier, false, DEST_MESSAGE, name, message);
+    else
+      ReadHiddenPayload(carrier, true, DEST_MESSAGE, name, message);
+  }
+  SelectImage(index, name, message);
+}
+
+void CLumicraftDoc::SelectImage(int index, const std::string& hiddenName,
+                                const std::string& hiddenMessage) {
+  if (index == m_nCurrent) return;
+  m_nCurrent = index;
+  m_pImage.reset();
+  ClearUndo();
+  if (!HasValidSelection()) return;
+  RemoveTempImage();
+
+  const int kind = CurrentKind();
+  std::string file;
+  if (!hiddenName.empty() && kind == KIND_HIDDEN_IMAGE) {
+    file = JoinPath(PrivateTempFolder(), hiddenName);
+    m_strTempImagePath = file;
+  } else {
+    file = ImagePath(index);
+  }
+
+  if (!hiddenMessage.empty())
+    m_ui.ShowMessagePanel("Secret message:", hiddenMessage, true, true);
+  else
+    m_ui.ShowMessagePanel({}, {}, false, false);
+
+  m_pImage = std::make_unique<image::ArgbImage>(image::DecodeImageFile(file));
+  m_ui.RefreshPreview();
+  m_bPayloadJustEmbedded = false;
+
+  if (!hiddenName.empty() && kind == KIND_HIDDEN_IMAGE) {
+    m_ui.SetStatusText(Format("%s (hidden image)", hiddenName.c_str()));
+  } else if (!hiddenName.empty()) {
+    const std::string text = Format("%s (hidden file) Use File/Extract", hiddenName.c_str());
+    m_ui.SetStatusText(text);
+    if (kind != KIND_HIDDEN_MESSAGE) m_ui.ShowMessagePanel(text, {}, true, false);
+  } else {
+    const auto w = static_cast<std::uint32_t>(m_pImage->Width());
+    const auto h = static_cast<std::uint32_t>(m_pImage->Height());
+    const std::uint32_t capacity = (w * h) / 8;
+    m_ui.SetStatusText(Format("%ux%u Storage capacity: %u Ks (%u bytes)", w, h, capacity / 1024,
+                              capacity));
+  }
+}
+
+void CLumicraftDoc::RemoveTempImage() {
+  if (m_strTempImagePath.empty()) return;
+  const fs::path path = fs::u8path(m_strTempImagePath);
+  std::error_code ec;
+  if (!fs::exists(path, ec)) return;
+  { std::ofstream truncate(path, std::ios::binary | std::ios::trunc); }
+  fs::remove(path, ec);
+  m_strTempImagePath.clear();
+}
+
+const std::string& CLumicraftDoc::PrivateTempFolder() {
+  if (m_strPrivateTemp.empty()) m_strPrivateTemp = MakePrivateTempFolder();
+  return m_strPrivateTemp;
+}
+
+bool CLumicraftDoc::HasValidSelection() const {
+  return m_nCurrent >= 0 && static_cast<std::size_t>(m_nCurrent) < m_arrImageNames.size();
+}
+
+int CLumicraftDoc::CurrentKind() const {
+  return HasValidSelection() ? m_arrKinds[static_cast<std::size_t>(m_nCurrent)] : KIND_PLAIN;
+}
+
+// --- Undo ----------------------------------------------------------------------------------
+
+void CLumicraftDoc::PushUndo() {
+  if (m_nUndoPos >= kUndoSteps) {
+    std::rotate(m_apUndo.begin(), m_apUndo.begin() + 1, m_apUndo.end());
+    m_apUndo[kUndoSteps - 1].reset();
+    m_nUndoPos = kUndoSteps - 1;
+  }
+  for (int i = m_nUndoPos; i < kUndoSteps; ++i) m_apUndo[static_cast<std::size_t>(i)].reset();
+  if (m_pImage) m_apUndo[static_cast<std::size_t>(m_nUndoPos)] =
+      std::make_unique<image::ArgbImage>(m_pImage->Clone());
+  ++m_nUndoPos;
+}
+
+void CLumicraftDoc::ClearUndo() {
+  for (auto& slot : m_apUndo) slot.reset();
+  m_nUndoPos = 0;
+}
+
+void CLumicraftDoc::OnEditUndo() {
+  if (m_nUndoPos <= 0) return;
+  --m_nUndoPos;
+  std::swap(m_pImage, m_apUndo[static_cast<std::size_t>(m_nUndoPos)]);
+  m_ui.RefreshPreview();
+  m_bPayloadJustEmbedded = false;
+}
+
+void CLumicraftDoc::OnEditRedo() {
+  if (m_nUndoPos >= kUndoSteps || !m_apUndo[static_cast<std::size_t>(m_nUndoPos)]) return;
+  std::swap(m_pImage, m_apUndo[static_cast<std::size_t>(m_nUndoPos)]);
+  ++m_nUndoPos;
+  m_ui.RefreshPreview();
+  m_bPayloadJustEmbedded = false;
+}
+
+std::string CLumicraftDoc::UndoMenuText() const { return Format("&Undo (%d)", m_nUndoPos); }
+
+// --- Commands ------------------------------------------------------------------------------
+
+bool CLumicraftDoc::IsCommandEnabled(int id) const {
+  const bool image = m_pImage != nullptr;
+  const bool idle = !IsBusy();
+  const bool listed = !m_arrKinds.empty();
+  const int kind = CurrentKind();
+  if (IsImageOperation(id)) return image && idle && kind <= KIND_PLAIN;
+  switch (id) {
+    case ID_EDIT_UNDO:
+      return image && idle && m_nUndoPos > 0;
+    case ID_EDIT_REDO:
+      return image && idle && m_nUndoPos < kUndoSteps &&
+             m_apUndo[static_cast<std::size_t>(m_nUndoPos)] != nullptr;
+    case ID_APP_EXIT:
+      return idle;
+    case ID_FOLDER_REFRESH:
+    case ID_ENCRYPT_FOLDER:
+    case ID_DECRYPT_FOLDER:
+      return !m_strFolder.empty() && idle;
+    case ID_HIDE_UNSELECT_FILE:
+      return !m_strFileToHide.empty();
+    case ID_FILE_EXTRACT_HIDDEN:
+      return image && idle && listed && kind != KIND_PLAIN;
+    case ID_HIDE_FILE:
+      return image && idle && listed && !m_strFileToHide.empty() && !m_bPayloadJustEmbedded &&
+             kind <= KIND_PLAIN;
+    case ID_HIDE_MESSAGE:
+      return image && idle && listed && !m_strMessageToHide.empty() && !m_bPayloadJustEmbedded &&
+             kind <= KIND_PLAIN;
+    case ID_FILE_SAVE_PNG:
+    case ID_FILE_SAVE_BMP:
+    case ID_FILE_SAVE_TIFF:
+      return image && idle;
+    case ID_FILE_SAVE_JPG:
+    case ID_FILE_SAVE_GIF:
+      return image && idle && !m_bPayloadJustEmbedded;
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_DIRECT:
+    case ID_FILE_PRINT_PREVIEW:
+      return image && idle;
+    default:
+      return true;
+  }
+}
+
+bool CLumicraftDoc::OnCommand(int id) {
+  // A disabled command never runs, whatever route it came by (accelerator, toolbar, tests).
+  if (!IsCommandEnabled(id)) return true;
+  if (IsImageOperation(id)) {
+    OnImageOperationCommand(id);
+    return true;
+  }
+  switch (id) {
+    case ID_FILE_EXTRACT_HIDDEN: OnExtractHiddenFile(); break;
+    case ID_FILE_SAVE_PNG: SaveImageAs("png"); break;
+    case ID_FILE_SAVE_BMP: SaveImageAs("bmp"); break;
+    case ID_FILE_SAVE_TIFF: SaveImageAs("tiff"); break;
+    case ID_FILE_SAVE_JPG: SaveImageAs("jpg"); break;
+    case ID_FILE_SAVE_GIF: SaveImageAs("gif"); break;
+    case ID_HIDE_SELECT_FILE: OnSelectFileToHide(); break;
+    case ID_HIDE_UNSELECT_FILE: OnUnselectFileToHide(); break;
+    case ID_HIDE_FILE: OnHideFile(); break;
+    case ID_HIDE_ENTER_MESSAGE: OnEnterMessageToHide(); break;
+    case ID_HIDE_MESSAGE: OnHideMessage(); break;
+    case ID_ENCRYPT_FILE: OnEncryptFile(); break;
+    case ID_DECRYPT_FILE: OnDecryptFile(); break;
+    case ID_ENCRYPT_FOLDER: OnEncryptFolder(); break;
+    case ID_DECRYPT_FOLDER: OnDecryptFolder(); break;
+    case ID_ENCRYPT_MESSAGE: OnEncryptDecryptMessage(); break;
+    case ID_SETTINGS_PASSWORDS: OnSettingsPasswords(); break;
+    case ID_EDIT_UNDO: OnEditUndo(); break;
+    case ID_EDIT_REDO: OnEditRedo(); break;
+    case ID_FOLDER_REFRESH: OnViewRefreshFolder(); break;
+    case ID_FOLDER_SAMPLES: OnViewSamplesFolder(); break;
+    case ID_FOLDER_OPEN_IN_BROWSER: OnOpenFolder(); break;
+    case ID_HELP_FRAME_COLORS: OnHelpFrameColors(); break;
+    case ID_HELP_WEB_SITE: OnHelpWebSite(); break;
+    case ID_HELP_DISCLAIMER: OnHelpDisclaimer(); break;
+    case ID_HELP_ABOUT: OnHelpAbout(); break;
+    default: return false;
+  }
+  return true;
+}
+
+}  // namespace veilmark

@@ -1,0 +1,151 @@
+// Encrypting and decrypting single files and whole folders.
+#include "core/crypto/files.h"
+#include "core/crypto/folder_crypt.h"
+#include "core/image/dialog_logic.h"
+#include "core/image/document.h"
+#include "core/image/imaging.h"
+#include "core/image/text_util.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace veilmark {
+
+namespace {
+void RemoveIfPresent(const fs::path& path) {
+  std::error_code ec;
+  fs::remove(path, ec);
+}
+}  // namespace
+
+bool CLumicraftDoc::ConfirmReplaceOutput(const std::string& output) {
+  if (!PathExists(output)) return true;
+  return m_ui.AskYesNo(Format("The file %s already exists.\n\nDo you want to replace it?",
+                              output.c_str()),
+                       "File exists", MessageIcon::Question);
+}
+
+void CLumicraftDoc::OnEncryptFile() {
+  const std::string password = PasswordForEncryption();
+  if (password.empty()) {
+    m_ui.ShowMessage(EmptySlotMessage(crypto::ValidSlotIndex(m_nPasswordIndex)), {},
+                     MessageIcon::Question);
+    return;
+  }
+  ScopedToolWindowsHidden hidden(m_ui);
+  const auto input = m_ui.PickFile(FileDialogMode::kEncrypt, "Select file to encrypt",
+                                   image::BuildAllFilesFilter());
+  if (!input || !PathExists(*input)) return;
+  const std::string output = *input + crypto::kCryExtension;
+  if (!ConfirmReplaceOutput(output)) return;
+
+  crypto::FileStatus status;
+  {
+    BusyScope busy(*this);
+    status = crypto::EncryptFile(fs::u8path(*input), fs::u8path(output),
+                                 crypto::DeriveKeyAndIV(password));
+  }
+  if (status != crypto::FileStatus::kOk) {
+    m_ui.ShowMessage("File encryption error.", {}, MessageIcon::Question);
+    return;
+  }
+  RemoveIfPresent(fs::u8path(*input));
+  m_ui.SetStatusText("File encrypted successfully. Password: " + password);
+}
+
+void CLumicraftDoc::OnDecryptFile() {
+  if (!CheckPasswordsDefined()) return;
+  ScopedToolWindowsHidden hidden(m_ui);
+  const auto input = m_ui.PickFile(FileDialogMode::kDecrypt, "Select file to decrypt",
+                                   image::BuildEncryptedFilter());
+  if (!input || !PathExists(*input)) return;
+  const fs::path output = crypto::DecryptedPath(fs::u8path(*input));
+  if (!ConfirmReplaceOutput(output.u8string())) return;
+
+  crypto::SlotDecryption result;
+  {
+    BusyScope busy(*this);
+    const crypto::SlotKeyring keyring(m_arrPasswords);
+    result = crypto::DecryptFileWithSlots(fs::u8path(*input), output, keyring);
+  }
+  if (result.status == crypto::FileStatus::kOk) {
+    RemoveIfPresent(fs::u8path(*input));
+    m_ui.SetStatusText("File decrypted successfully.");
+  } else {
+    m_ui.SetStatusText("File NOT decrypted, wrong password.");
+  }
+}
+
+void CLumicraftDoc::OnEncryptFolder() {
+  if (!IsDirectory(m_strFolder)) {
+    m_ui.ShowMessage("Folder to encrypt not found.\r\nPlease select a valid folder.",
+                     "Folder not found", MessageIcon::Exclamation);
+    return;
+  }
+  const std::string password = PasswordForEncryption();
+  if (password.empty()) {
+    m_ui.ShowMessage(EmptySlotMessage(crypto::ValidSlotIndex(m_nPasswordIndex)), {},
+                     MessageIcon::Question);
+    return;
+  }
+  const auto files = crypto::ListFolderFiles(fs::u8path(m_strFolder), "*.*");
+  if (files.empty()) {
+    m_ui.ShowMessage(
+        Format("The selected folder to encrypt is empty.\n\nFolder: %s", m_strFolder.c_str()), {},
+        MessageIcon::Question);
+    return;
+  }
+  if (!m_ui.AskYesNo(Format("All files in the folder will be encrypted and the original files "
+                            "will be removed after encryption.\n\nFolder: %s\nPassword: "
+                            "%s\n\nDo you want to continue with the encryption process ?",
+                            m_strFolder.c_str(), password.c_str()),
+                     {}, MessageIcon::None))
+    return;
+
+  crypto::FolderCryptResult result;
+  {
+    BusyScope busy(*this);
+    const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(password);
+    m_ui.BeginProgress("Encrypt folder", "Encrypting files ...", static_cast<int>(files.size()));
+    result = crypto::EncryptFolderFiles(
+        files, keys, FolderProgressCallback(),
+        [this](const fs::path&) { m_ui.ShowMessage("File encryption error.", {}, MessageIcon::Question); });
+    m_ui.EndProgress();
+  }
+  m_ui.SetStatusText(crypto::EncryptFolderStatus(result, password));
+}
+
+void CLumicraftDoc::OnDecryptFolder() {
+  if (!IsDirectory(m_strFolder)) {
+    m_ui.ShowMessage("Folder to decrypt not found.\r\nPlease select a valid folder.",
+                     "Folder not found", MessageIcon::Exclamation);
+    return;
+  }
+  if (!CheckPasswordsDefined()) return;
+  const auto files = crypto::ListFolderFiles(fs::u8path(m_strFolder), "*.cry");
+  if (files.empty()) {
+    m_ui.ShowMessage(Format("The selected folder doesn't contain encrypted files.\n\nFolder: %s",
+                            m_strFolder.c_str()),
+                     {}, MessageIcon::Question);
+    return;
+  }
+  crypto::FolderCryptResult result;
+  {
+    BusyScope busy(*this);
+    const crypto::SlotKeyring keyring(m_arrPasswords);
+    m_ui.BeginProgress("Decrypt folder", "Decrypting files ...", static_cast<int>(files.size()));
+    result = crypto::DecryptFolderFiles(files, keyring, FolderProgressCallback());
+    m_ui.EndProgress();
+  }
+  m_ui.SetStatusText(crypto::DecryptFolderStatus(result));
+}
+
+std::function<bool(std::size_t, std::size_t, const fs::path&)> CLumicraftDoc::FolderProgressCallback() {
+  return [this](std::size_t index, std::size_t, const fs::path& file) {
+    return m_ui.UpdateProgress(static_cast<int>(index), file.filename().u8string());
+  };
+}
+
+}  // namespace veilmark

@@ -1,0 +1,74 @@
+// Saving the working image and running the image operations on a worker thread.
+#include "core/image/argb_image.h"
+#include "core/image/command_ids.h"
+#include "core/image/document.h"
+#include "core/image/imaging.h"
+#include "core/image/text_util.h"
+
+namespace veilmark {
+
+bool CLumicraftDoc::SaveImageAs(const std::string& extension) {
+  if (m_pImage && HasValidSelection()) {
+    const auto path = image::SaveOutputPath(std::filesystem::u8path(m_strFolder),
+                                            m_arrImageNames[static_cast<std::size_t>(m_nCurrent)],
+                                            m_bPayloadJustEmbedded, extension);
+    bool saved = false;
+    {
+      BusyScope busy(*this);
+      saved = image::SaveImage(*m_pImage, path, image::MimeTypeForExtension(extension));
+    }
+    if (saved) {
+      m_ui.SetStatusText(Format("Image file saved: %s", path.filename().u8string().c_str()));
+      return true;
+    }
+  }
+  m_ui.ShowMessage("Error saving image file.", {}, MessageIcon::Question);
+  return false;
+}
+
+void CLumicraftDoc::OnImageOperationCommand(int commandId) {
+  if (commandId == image::ID_EDIT_GAMMA) {
+    if (!m_pImage) return;
+    std::optional<float> gamma;
+    {
+      ScopedToolWindowsHidden hidden(m_ui);
+      gamma = m_ui.AskGamma(0.5f);
+    }
+    if (gamma) StartImageOperation(commandId, static_cast<std::int32_t>(*gamma * 1000.0f));
+  } else if (commandId == image::ID_EDIT_THRESHOLD) {
+    if (!m_pImage) return;
+    std::optional<int> level;
+    {
+      ScopedToolWindowsHidden hidden(m_ui);
+      level = m_ui.AskThreshold(0);
+    }
+    if (level) StartImageOperation(commandId, *level);
+  } else {
+    StartImageOperation(commandId, 0);
+  }
+}
+
+void CLumicraftDoc::StartImageOperation(int commandId, std::int64_t param) {
+  if (!m_pImage || IsBusy()) return;
+  m_nOperation = commandId;
+  m_nOperationParam = param;
+  // The snapshot is taken here, on the UI thread, so the worker touches nothing but the
+  // working image; every command that could read it is disabled until it is done.
+  PushUndo();
+  m_bPayloadJustEmbedded = false;
+  image::ArgbImage* target = m_pImage.get();
+  std::weak_ptr<bool> alive = m_alive;
+  m_hWorker = std::thread([this, target, commandId, param, alive] {
+    image::ApplyImageOperation(*target, commandId, param);
+    m_ui.RunOnUiThread([this, alive] {
+      if (!alive.expired()) FinishImageOperation();
+    });
+  });
+}
+
+void CLumicraftDoc::FinishImageOperation() {
+  if (m_hWorker.joinable()) m_hWorker.join();
+  m_ui.RefreshPreview();
+}
+
+}  // namespace veilmark

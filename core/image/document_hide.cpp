@@ -1,0 +1,194 @@
+// Hiding a file or a typed message in the working image.
+#include "core/crypto/timestamp.h"
+#include "core/image/argb_image.h"
+#include "core/image/dialog_logic.h"
+#include "core/image/document.h"
+#include "core/image/text_util.h"
+#include "core/stego/embed.h"
+#include "core/stego/payload.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace veilmark {
+
+namespace {
+constexpr char kFileNotFoundText[] = "File not found.\r\nThe selected file to hide doesn't exist.";
+constexpr std::size_t kMessageNameLimit = 58;
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::ifstream in(fs::u8path(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+// Cuts UTF-8 text to at most `limit` bytes without splitting a character.
+std::string Utf8CutBytes(const std::string& text, std::size_t limit) {
+  if (text.size() <= limit) return text;
+  std::size_t end = limit;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return text.substr(0, end);
+}
+}  // namespace
+
+// Name of the file that carries a message: the image's name without its extension, at
+// most 58 bytes, with ".txt" (which is what makes readers treat it as a message).
+std::string MessageFileName(const std::string& imageName) {
+  std::string base = imageName;
+  if (const auto dot = base.rfind('.'); dot != std::string::npos) base.resize(dot);
+  return Utf8CutBytes(base, kMessageNameLimit) + ".txt";
+}
+
+// The message as the message file holds it: every line feed as CR LF, then one CR LF.
+std::string MessageFileBytes(const std::string& message) {
+  std::string bytes;
+  bytes.reserve(message.size() + message.size() / 16 + 2);
+  for (char c : message) {
+    if (c == '\n') bytes += '\r';
+    bytes += c;
+  }
+  bytes += "\r\n";
+  return bytes;
+}
+
+double CLumicraftDoc::MeasureImageEntropy() {
+  if (!m_pImage) return 0.0;
+  const stego::ColourHistogram histogram = stego::ComputeColourHistogram(*m_pImage);
+  if (m_bHistogramIsReference) {
+    m_aRefHistogram = histogram;
+    m_bHistogramIsReference = false;
+  } else {
+    m_nHistogramDelta = stego::HistogramDelta(m_aRefHistogram, histogram);
+    m_bHistogramIsReference = true;
+  }
+  return stego::HistogramEntropy(histogram, stego::EntropyPixelCount(*m_pImage));
+}
+
+bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& password) {
+  if (filePath.empty() || password.empty()) return false;
+  if (!m_pImage) {
+    m_ui.ShowMessage("Not selected container image.", "Not selected image", MessageIcon::Error);
+    return false;
+  }
+  if (!PathExists(filePath)) {
+    m_ui.ShowMessage(kFileNotFoundText, "File not found", MessageIcon::Error);
+    return false;
+  }
+  const long long size = FileSizeOf(filePath);
+  const std::int64_t need = stego::RequiredCapacity(static_cast<std::uint64_t>(size < 0 ? 0 : size));
+  if (stego::StorageCapacity(*m_pImage) < need) {
+    m_ui.ShowMessage(stego::FormatCapacityMessage(filePath, need), {}, MessageIcon::Question);
+    return false;
+  }
+  const std::string name = FileNameFromPath(filePath);
+  if (name.empty()) {
+    m_ui.ShowMessage(kFileNotFoundText, "File not found", MessageIcon::Error);
+    return false;
+  }
+  const auto bytes = ReadWholeFile(filePath);
+  if (!bytes) {
+    m_ui.ShowMessage("The selected file to hide cannot be read.", "File not readable",
+                     MessageIcon::Error);
+    return false;
+  }
+
+  const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(password);
+  stego::EmbedResult result;
+  {
+    BusyScope busy(*this);
+    const auto total = static_cast<int>(8 * stego::DataBlockLength(bytes->size()) / 1024);
+    m_ui.BeginProgress("Hiding", "Hiding " + name + " ...", total);
+    result = stego::EmbedPayload(
+        *m_pImage, keys, password, *bytes, name, crypto::CurrentTimestamp(),
+        [this](std::uint32_t done, std::uint32_t) {
+          m_ui.UpdateProgress(static_cast<int>(done / 1024), {});
+        });
+    m_ui.EndProgress();
+  }
+
+  switch (result.status) {
+    case stego::EmbedStatus::kEmbedded:
+      break;
+    case stego::EmbedStatus::kNotEnoughCapacity:
+      m_ui.ShowMessage(stego::FormatCapacityMessage(filePath, need), {}, MessageIcon::Question);
+      return false;
+    case stego::EmbedStatus::kPayloadTooLarge:
+      m_ui.ShowMessage(
+          "The selected file is too large to hide: its encrypted size must stay below "
+          "10,000,000 bytes.",
+          "File too large", MessageIcon::Error);
+      return false;
+    case stego::EmbedStatus::kEncryptionError:
+      m_ui.ShowMessage("Error encrypting file.", "Encryption error", MessageIcon::Error);
+      return false;
+    case stego::EmbedStatus::kInvalidName:
+    case stego::EmbedStatus::kInvalidTimestamp:
+      m_ui.ShowMessage(kFileNotFoundText, "File not found", MessageIcon::Error);
+      return false;
+  }
+
+  m_aRefHistogram = result.stats.before;
+  m_nHistogramDelta = result.stats.histogramDelta;
+  m_bHistogramIsReference = true;
+  m_ui.RefreshPreview();
+  m_bPayloadJustEmbedded = true;
+  m_ui.ShowMessage(stego::FormatEmbedReport(password, result.stats), {}, MessageIcon::Question);
+  return true;
+}
+
+void CLumicraftDoc::OnHideFile() {
+  if (m_strFileToHide.empty()) return;
+  if (!PathExists(m_strFileToHide)) {
+    m_ui.ShowMessage("The selected file to hide does not exist.", "File not found",
+                     MessageIcon::Error);
+    return;
+  }
+  const std::string& password = PasswordForEncryption();
+  if (password.empty()) {
+    m_ui.ShowMessage(EmptySlotMessage(crypto::ValidSlotIndex(m_nPasswordIndex)), {},
+                     MessageIcon::Question);
+    return;
+  }
+  PushUndo();
+  EmbedFile(m_strFileToHide, password);
+}
+
+void CLumicraftDoc::OnHideMessage() {
+  if (!m_pImage) {
+    m_ui.ShowMessage("Not selected container image.", "No base image", MessageIcon::Error);
+    return;
+  }
+  if (!HasValidSelection()) return;
+  if (m_strMessageToHide.empty()) {
+    m_ui.ShowMessage(
+        "The text message to hide is not defined.\nUse option 'Hide/Enter message to hide'", {},
+        MessageIcon::None);
+    return;
+  }
+  const std::string& password = PasswordForEncryption();
+  if (password.empty()) {
+    m_ui.ShowMessage(EmptySlotMessage(crypto::ValidSlotIndex(m_nPasswordIndex)), {},
+                     MessageIcon::Question);
+    return;
+  }
+  // In a private folder: never over a file of the user's that happens to have this name.
+  const std::string path = JoinPath(
+      PrivateTempFolder(), MessageFileName(m_arrImageNames[static_cast<std::size_t>(m_nCurrent)]));
+  PushUndo();
+  {
+    std::ofstream out(fs::u8path(path), std::ios::binary | std::ios::trunc);
+    const std::string bytes = MessageFileBytes(m_strMessageToHide);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  EmbedFile(path, password);
+  std::error_code ec;
+  fs::remove(fs::u8path(path), ec);
+}
+
+}  // namespace veilmark

@@ -1,0 +1,189 @@
+// Hide targets, the secret message, the passwords and the message encryption dialog.
+#include "core/crypto/message.h"
+#include "core/crypto/timestamp.h"
+#include "core/image/command_ids.h"
+#include "core/image/dialog_logic.h"
+#include "core/image/document.h"
+#include "core/image/imaging.h"
+#include "core/image/text_util.h"
+
+namespace veilmark {
+
+using image::ID_HIDE_FILE_DISPLAY;
+using image::ID_HIDE_MESSAGE_DISPLAY;
+
+namespace {
+constexpr char kEmptySlotMessage[] =
+    "The selected encryption password (%d) is empty.\nPlease select a valid encryption "
+    "password in 'Settings/Passwords'.";
+
+// The first `count` characters of UTF-8 text (never cuts a character in two).
+std::string Utf8Prefix(const std::string& text, std::size_t count) {
+  std::size_t i = 0;
+  for (std::size_t chars = 0; i < text.size() && chars < count; ++chars) {
+    ++i;
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+  }
+  return text.substr(0, i);
+}
+}  // namespace
+
+std::string EmptySlotMessage(int index) { return Format(kEmptySlotMessage, index + 1); }
+
+std::string PasswordsValidationMessage(const PasswordsDialogData& data) {
+  for (const std::string& p : data.passwords)
+    if (!p.empty() && p.size() < 5) return "Passwords length should be at least 5 characters.";
+  return {};
+}
+
+void CLumicraftDoc::OnSelectFileToHide() {
+  ScopedToolWindowsHidden hidden(m_ui);
+  const auto path =
+      m_ui.PickFile(FileDialogMode::kHide, "Select file to hide", image::BuildImageFilter());
+  if (!path || !PathExists(*path)) return;
+  if (path->size() > kMaxFileToHidePath) {
+    m_ui.ShowMessage("The name of the selected file is too long.", "File too long",
+                     MessageIcon::Error);
+    return;
+  }
+  m_strFileToHide = *path;
+  UpdateFileToHideMenuItem();
+  m_ui.SetStatusText("File to hide selected successfully");
+}
+
+void CLumicraftDoc::OnUnselectFileToHide() {
+  m_strFileToHide.clear();
+  UpdateFileToHideMenuItem();
+  m_ui.SetStatusText("File to hide successfully unselected");
+}
+
+void CLumicraftDoc::OnEnterMessageToHide() {
+  ScopedToolWindowsHidden hidden(m_ui);
+  std::string message = m_strMessageToHide;
+  bool save = m_bSaveMessage != 0;
+  if (!m_ui.EditSecretMessage(message, save)) return;
+  if (message.size() > kMaxMessageLength) message.resize(kMaxMessageLength);
+  m_strMessageToHide = message;
+  m_bSaveMessage = save ? 1 : 0;
+  SaveSettings();
+  UpdateMessageMenuItem();
+}
+
+void CLumicraftDoc::UpdateFileToHideMenuItem() {
+  std::string text = "<No file to hide selected>";
+  bool checked = false;
+  if (!m_strFileToHide.empty() && PathExists(m_strFileToHide)) {
+    text = Format("(%lld Ks) %s", FileSizeOf(m_strFileToHide) / 1024,
+                  FileNameFromPath(m_strFileToHide).c_str());
+    checked = true;
+  }
+  m_ui.SetMenuItem(ID_HIDE_FILE_DISPLAY, text, checked);
+}
+
+void CLumicraftDoc::UpdateMessageMenuItem() {
+  std::string text = "<No secret message to hide>";
+  bool checked = false;
+  if (!m_strMessageToHide.empty()) {
+    std::string shown = Utf8Prefix(m_strMessageToHide, 20);
+    if (shown.size() < m_strMessageToHide.size()) shown += "...";
+    text = Format("(%d bytes) %s", static_cast<int>(m_strMessageToHide.size()), shown.c_str());
+    checked = true;
+  }
+  m_ui.SetMenuItem(ID_HIDE_MESSAGE_DISPLAY, text, checked);
+}
+
+void CLumicraftDoc::OnSettingsPasswords() {
+  ScopedToolWindowsHidden hidden(m_ui);
+  PasswordsDialogData data;
+  for (int i = 0; i < crypto::kPasswordSlots; ++i)
+    data.passwords[i] = m_arrPasswords[static_cast<std::size_t>(i)];
+  data.selected = m_nPasswordIndex >= 0 && m_nPasswordIndex < crypto::kPasswordSlots
+                      ? m_nPasswordIndex
+                      : -1;
+  data.save = m_bSavePasswords != 0;
+  if (!m_ui.EditPasswords(data)) return;
+  for (int i = 0; i < crypto::kPasswordSlots; ++i) {
+    std::string& slot = m_arrPasswords[static_cast<std::size_t>(i)];
+    slot = data.passwords[i];
+    if (slot.size() > kMaxPasswordLength) slot.resize(kMaxPasswordLength);
+  }
+  m_nPasswordIndex = data.selected >= 1 && data.selected <= 4 ? data.selected : 0;
+  m_bSavePasswords = data.save ? 1 : 0;
+  SaveSettings();
+}
+
+bool CLumicraftDoc::CheckPasswordsDefined() {
+  if (crypto::AnyPasswordDefined(m_arrPasswords)) return true;
+  m_ui.ShowMessage(
+      "There are no defined passwords to decrypt.\nPlease define the passwords in "
+      "'Settings/Passwords'.",
+      {}, MessageIcon::Question);
+  return false;
+}
+
+void CLumicraftDoc::OnEncryptDecryptMessage() {
+  ScopedToolWindowsHidden hidden(m_ui);
+  MessageDialogModel model(*this, m_ui);
+  model.input = m_strCryMessageIn;
+  model.output = m_strCryMessageOut;
+  model.save = m_bSaveCryMessages != 0;
+  if (!m_ui.RunMessageDialog(model)) return;
+  m_strCryMessageIn = model.input;
+  m_strCryMessageOut = model.output;
+  m_bSaveCryMessages = model.save ? 1 : 0;
+  SaveSettings();
+}
+
+MessageDialogModel::MessageDialogModel(CLumicraftDoc& doc, DocumentUi& ui) : doc_(doc), ui_(ui) {}
+
+void MessageDialogModel::Encrypt() {
+  if (input.empty()) {
+    ui_.ShowMessage("Please enter in 'Message input' box the message to encrypt.", {},
+                    MessageIcon::Question);
+    return;
+  }
+  const std::string& password = doc_.PasswordForEncryption();
+  if (password.empty()) {
+    ui_.ShowMessage(EmptySlotMessage(crypto::ValidSlotIndex(doc_.m_nPasswordIndex)), {},
+                    MessageIcon::Question);
+    return;
+  }
+  output = crypto::EncryptMessage(crypto::CurrentTimestamp() + "\r\n" + input, password);
+}
+
+void MessageDialogModel::Decrypt() {
+  if (input.empty()) {
+    ui_.ShowMessage(
+        "Please enter in 'Message input' box the hexadecimal block\nof the message to decrypt.",
+        {}, MessageIcon::Question);
+    return;
+  }
+  if (!doc_.CheckPasswordsDefined()) return;
+  for (const std::string& password : doc_.m_arrPasswords) {
+    if (password.empty()) continue;
+    std::string result = crypto::DecryptMessage(input, password);
+    if (!result.empty()) {
+      output = std::move(result);
+      return;
+    }
+  }
+  output = "Message NOT decrypted, wrong password.";
+}
+
+void MessageDialogModel::Clear() {
+  input.clear();
+  output.clear();
+}
+
+void MessageDialogModel::Paste() {
+  const auto text = ui_.GetClipboardText();
+  if (!text) {
+    ui_.ShowMessage("No text in Clipboard", "Clipboard error", MessageIcon::Error);
+    return;
+  }
+  input = *text;
+}
+
+void MessageDialogModel::Copy() { ui_.SetClipboardText(output); }
+
+}  // namespace veilmark

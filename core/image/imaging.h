@@ -1,0 +1,102 @@
+// Everything the program does with images, over wxImage: decoding, probing, the image
+// operations, scaling, the codec lists, saving, and the file-dialog filter strings.
+// Works without a display; wxWidgets must be initialised (wxApp or wxInitializer) and
+// InitImageHandlers() called once on the main thread before any other thread uses images.
+#pragma once
+
+#include "core/image/argb_image.h"
+
+#include <wx/image.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace veilmark::image {
+
+// Registers the image formats the program reads: BMP, PNG, JPEG, TIFF, GIF, ICO, CUR,
+// ANI, IFF and XPM (not wxInitAllImageHandlers: it adds formats without a signature, whose
+// header test lists random files as images). Harmless when repeated, but not
+// thread-safe: call it at start-up.
+void InitImageHandlers();
+
+// Decodes a file into 32-bit ARGB. Formats without alpha read alpha 255; palette, grey and
+// masked images are expanded (a mask colour becomes alpha 0). A file that cannot be
+// decoded gives an image of 0 x 0. Nothing is logged.
+ArgbImage DecodeImageFile(const std::filesystem::path& path);
+
+// True when some decoder recognises the file's header. Reads the first bytes only.
+bool IsImageFile(const std::filesystem::path& path);
+
+// Conversions. wxImage keeps RGB and alpha apart; ToWxImage adds an alpha channel only
+// when some pixel is not opaque.
+ArgbImage FromWxImage(const wxImage& image);
+wxImage ToWxImage(const ArgbImage& image);
+
+// Rotations and flips in place, by their rotate-flip codes.
+enum class RotateFlip {
+  kRotate90 = 1,   // 90 degrees clockwise
+  kRotate270 = 3,  // 270 degrees clockwise
+  kFlipX = 4,      // left and right exchange
+  kFlipY = 6,      // top and bottom exchange
+};
+void RotateFlipImage(ArgbImage& image, RotateFlip code);
+
+// Applies one of the twelve Edit operations (command ids in command_ids.h). `param` is
+// gamma x 1000 for ID_EDIT_GAMMA and the level 0..255 for ID_EDIT_THRESHOLD. The colour
+// operations compute each component as a fraction in single precision and round to the
+// nearest 8-bit value; the adjusted pixel is drawn over the current one (source-over):
+// opaque pixels receive the adjusted colour, fully transparent ones stay as they are,
+// translucent ones blend and gain alpha. A gamma of 0 or below leaves colours as they are.
+// Threshold: a component at or above the level becomes 255, below it 0.
+// Returns false for an unknown id or an empty image (nothing changes).
+bool ApplyImageOperation(ArgbImage& image, int commandId, std::int64_t param);
+
+// High-quality resampling to width x height (box average when shrinking, bicubic when
+// enlarging). ScaleImage keeps alpha when the source has any; ScaleImageOver composites
+// over an opaque background colour (0xRRGGBB; the alpha byte is ignored) and gives RGB.
+// An empty source or a size below 1 gives an invalid wxImage.
+wxImage ScaleImage(const ArgbImage& source, int width, int height);
+wxImage ScaleImageOver(const ArgbImage& source, int width, int height, Argb background);
+
+// One codec of the image library.
+struct CodecInfo {
+  std::string description;  // e.g. "PNG"
+  std::string extensions;   // lower-cased patterns, e.g. "*.jpg;*.jpeg;*.jpe"
+  std::string mimeType;     // e.g. "image/png"
+  wxBitmapType type = wxBITMAP_TYPE_INVALID;
+};
+
+// Every format that can be read, in the library's order.
+std::vector<CodecInfo> ImageDecoders();
+// The writable formats among "image/png", "image/bmp", "image/tiff", "image/jpeg" and
+// "image/gif".
+std::vector<CodecInfo> ImageEncoders();
+
+// "jpg" gives "image/jpeg", anything else "image/" + extension.
+std::string MimeTypeForExtension(const std::string& extension);
+
+// Where a save of the image `imageName` of `folder` goes: the name up to its last ".",
+// "_steg" after a hide ("_conv" otherwise), "." and the extension, in the same folder.
+std::filesystem::path SaveOutputPath(const std::filesystem::path& folder,
+                                     const std::string& imageName, bool payloadJustEmbedded,
+                                     const std::string& extension);
+
+// Writes the image with the encoder of the MIME type (exact, case-sensitive match). JPEG
+// is written at quality 100; PNG, BMP and TIFF keep every R, G and B value (PNG and TIFF
+// keep alpha too, BMP is 24-bit); GIF is reduced to a 256-colour palette. The file is
+// written beside the target and renamed over it only when complete, so a failed save
+// leaves any existing file untouched. False on any failure.
+bool SaveImage(const ArgbImage& image, const std::filesystem::path& path,
+               const std::string& mimeType);
+
+// File-dialog filter strings in the "description|pattern|...|" form.
+std::string BuildImageFilter(const std::vector<CodecInfo>& decoders);
+std::string BuildAllFilesFilter();
+std::string BuildEncryptedFilter();
+// The same list as a wxFileDialog wildcard: the trailing "|" goes, and an entry with an
+// empty pattern is left out.
+wxString FilterToWildcard(const std::string& filter);
+
+}  // namespace veilmark::image

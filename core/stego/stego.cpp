@@ -1,1 +1,0 @@
-#include "core/stego/pixel_grid.h"

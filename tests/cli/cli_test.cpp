@@ -1,0 +1,252 @@
+// Runs veilmark-cli on scratch files: exit codes, outputs, and that no file is ever lost.
+#include "core/crypto/cipher.h"
+#include "tests/core/crypto/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace veilmark {
+namespace {
+
+namespace fs = std::filesystem;
+using testutil::PatternBytes;
+using testutil::ReadFile;
+using testutil::WriteFile;
+
+struct Result {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+class CliTest : public testutil::TempFolder {
+ protected:
+  // Runs the program in the scratch folder; `args` is shell text (quote as needed).
+  // `wrap` is shell text around the command, "%s" standing for it.
+  Result Run(const std::string& args, const std::string& input = "",
+             const std::string& wrap = "%s") {
+    WriteFile(Path(".in"), input);
+    std::string command = wrap;
+    command.replace(command.find("%s"), 2, std::string(VEILMARK_CLI) + " " + args);
+    const std::string line = "cd '" + dir_.string() + "' && { " + command + "; } <.in >.out 2>.err";
+    const int status = std::system(line.c_str());
+    Result r;
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = ReadFile(Path(".out"));
+    r.err = ReadFile(Path(".err"));
+    for (const char* f : {".in", ".out", ".err"}) fs::remove(Path(f));
+    return r;
+  }
+  void Passwords(const std::string& lines) { WriteFile(Path("pw"), lines); }
+};
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST_F(CliTest, HelpForEveryCommand) {
+  const Result all = Run("--help");
+  EXPECT_EQ(all.code, 0);
+  for (const char* command : {"encrypt", "decrypt", "msg-encrypt", "msg-decrypt"}) {
+    SCOPED_TRACE(command);
+    EXPECT_TRUE(Contains(all.out, command));
+    const Result one = Run(std::string(command) + " --help");
+    EXPECT_EQ(one.code, 0);
+    EXPECT_TRUE(Contains(one.out, std::string("Usage: veilmark-cli ") + command));
+    EXPECT_EQ(Run(std::string("help ") + command).out, one.out);
+  }
+}
+
+TEST_F(CliTest, UsageErrorsChangeNothing) {
+  WriteFile(Path("doc.txt"), "plain");
+  WriteFile(Path("six"), "pass1\npass2\npass3\npass4\npass5\npass6\n");
+  WriteFile(Path("short"), "good-one\nabc\n");
+  WriteFile(Path("first-empty"), "\nsecond-one\n");
+  WriteFile(Path("ok"), "good-one\n");
+  const char* cases[] = {
+      "",
+      "bogus",
+      "encrypt",
+      "encrypt --bogus doc.txt",
+      "encrypt --force=yes --password-file ok doc.txt",
+      "encrypt --password-file",
+      "encrypt --password-file missing doc.txt",
+      "encrypt --password-file ok --password-stdin doc.txt",
+      "encrypt --password-file six doc.txt",
+      "encrypt --password-file short doc.txt",
+      "encrypt --password-file first-empty doc.txt",
+      "decrypt --password-file /dev/null doc.txt.cry",
+      "msg-encrypt --password-stdin",
+      "msg-decrypt --password-stdin",
+      "msg-decrypt --password-file ok extra",
+  };
+  for (const char* args : cases) {
+    SCOPED_TRACE(args);
+    const Result r = Run(args, "good-one\n");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_FALSE(r.err.empty());
+  }
+  EXPECT_EQ(ReadFile(Path("doc.txt")), "plain");
+  EXPECT_FALSE(fs::exists(Path("doc.txt.cry")));
+}
+
+TEST_F(CliTest, WithoutTerminalOrPasswordOptionsItRefuses) {
+  if (std::system("command -v setsid >/dev/null 2>&1") != 0) GTEST_SKIP() << "no setsid";
+  WriteFile(Path("doc.txt"), "plain");
+  EXPECT_EQ(Run("encrypt doc.txt", "", "setsid -w %s").code, 2);
+  EXPECT_EQ(ReadFile(Path("doc.txt")), "plain");
+}
+
+TEST_F(CliTest, EncryptThenDecryptReplacesFiles) {
+  const std::string big = PatternBytes(1500000);
+  WriteFile(Path("empty"), "");
+  WriteFile(Path("big.bin"), big);
+  WriteFile(Path("name with space.txt"), "spaced");
+  Passwords("first-pass\n");
+  Result r = Run("encrypt --password-file pw empty big.bin 'name with space.txt'");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(fs::file_size(Path("empty.cry")), 16u);
+  EXPECT_EQ(fs::file_size(Path("big.bin.cry")), crypto::PaddedLength(big.size()));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"big.bin.cry", "empty.cry",
+                                               "name with space.txt.cry", "pw"}));
+
+  // Decryption tries every line; the right password is the third one.
+  Passwords("wrong-one\n\nfirst-pass\n");
+  r = Run("decrypt --password-file pw empty.cry big.bin.cry 'name with space.txt.cry'");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadFile(Path("empty")), "");
+  EXPECT_TRUE(ReadFile(Path("big.bin")) == big);
+  EXPECT_EQ(ReadFile(Path("name with space.txt")), "spaced");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"big.bin", "empty", "name with space.txt", "pw"}));
+}
+
+TEST_F(CliTest, PasswordsFromStandardInput) {
+  WriteFile(Path("doc.txt"), "content");
+  EXPECT_EQ(Run("encrypt --password-stdin doc.txt", "stdin-pass\r\n").code, 0);
+  EXPECT_EQ(Run("decrypt --password-stdin doc.txt.cry", "other-pass\nstdin-pass\n").code, 0);
+  EXPECT_EQ(ReadFile(Path("doc.txt")), "content");
+}
+
+TEST_F(CliTest, FailedDecryptionKeepsEverything) {
+  Passwords("right-pass\n");
+  WriteFile(Path("good"), "good content");
+  WriteFile(Path("bad"), "bad content");
+  ASSERT_EQ(Run("encrypt --password-file pw good bad").code, 0);
+  WriteFile(Path("bad.cry"), ReadFile(Path("bad.cry")) + "x");  // damaged
+  WriteFile(Path("notes.txt"), "not encrypted");
+  WriteFile(Path("bad"), "an older plain copy");
+
+  Result r = Run("decrypt --password-file pw good.cry bad.cry notes.txt");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(Contains(r.err, "File NOT decrypted, wrong password.")) << r.err;
+  EXPECT_EQ(ReadFile(Path("good")), "good content");  // the others still went through
+  EXPECT_EQ(ReadFile(Path("bad")), "an older plain copy");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"bad", "bad.cry", "good", "notes.txt", "pw"}));
+
+  Passwords("wrong-pass\n");
+  ASSERT_EQ(Run("encrypt --password-file pw good").code, 0);
+  Passwords("right-pass\n");
+  r = Run("decrypt --password-file pw good.cry");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(fs::exists(Path("good.cry")));
+  EXPECT_FALSE(fs::exists(Path("good")));
+}
+
+TEST_F(CliTest, ExistingOutputNeedsForce) {
+  Passwords("some-pass\n");
+  WriteFile(Path("a"), "new");
+  WriteFile(Path("a.cry"), "old cry");
+  Result r = Run("encrypt --password-file pw a");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(Contains(r.err, "already exists")) << r.err;
+  EXPECT_EQ(ReadFile(Path("a")), "new");
+  EXPECT_EQ(ReadFile(Path("a.cry")), "old cry");
+  ASSERT_EQ(Run("encrypt --force --password-file pw a").code, 0);
+  EXPECT_FALSE(fs::exists(Path("a")));
+
+  WriteFile(Path("a"), "old plain");
+  EXPECT_EQ(Run("decrypt --password-file pw a.cry").code, 1);
+  EXPECT_EQ(ReadFile(Path("a")), "old plain");
+  EXPECT_TRUE(fs::exists(Path("a.cry")));
+  EXPECT_EQ(Run("decrypt --password-file pw --force a.cry").code, 0);
+  EXPECT_EQ(ReadFile(Path("a")), "new");
+  EXPECT_FALSE(fs::exists(Path("a.cry")));
+}
+
+TEST_F(CliTest, UnreadableInputIsAnOperationFailure) {
+  Passwords("some-pass\n");
+  fs::create_directory(Path("folder"));
+  EXPECT_EQ(Run("encrypt --password-file pw missing folder").code, 1);
+  EXPECT_EQ(Run("decrypt --password-file pw missing.cry").code, 1);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"folder", "pw"}));
+}
+
+// A file-size limit makes writing fail part-way, as a full disk would.
+TEST_F(CliTest, WriteFailureLosesNothing) {
+  const std::string plain = PatternBytes(3 << 20);
+  WriteFile(Path("big"), plain);
+  Passwords("some-pass\n");
+  ASSERT_EQ(Run("encrypt --password-file pw big").code, 0);
+  const std::string cry = ReadFile(Path("big.cry"));
+  WriteFile(Path("big"), "older plain copy");
+  WriteFile(Path("other"), plain);
+  const std::string limited = "ulimit -f 1024; %s";
+
+  Result r = Run("decrypt --force --password-file pw big.cry", "", limited);
+  EXPECT_EQ(r.code, 1) << r.err;
+  EXPECT_EQ(ReadFile(Path("big")), "older plain copy");
+  EXPECT_TRUE(ReadFile(Path("big.cry")) == cry);
+
+  r = Run("encrypt --password-file pw other", "", limited);
+  EXPECT_EQ(r.code, 1) << r.err;
+  EXPECT_TRUE(ReadFile(Path("other")) == plain);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"big", "big.cry", "other", "pw"}));
+}
+
+TEST_F(CliTest, MessagesRoundTrip) {
+  Passwords("msg-pass\n");
+  Result enc = Run("msg-encrypt --password-file pw", "x\n");
+  ASSERT_EQ(enc.code, 0) << enc.err;
+  ASSERT_EQ(enc.out.size(), 97u);  // 96 digits and the line break
+  EXPECT_EQ(enc.out.find_first_not_of("0123456789ABCDEF"), 96u);
+
+  enc = Run("msg-encrypt --password-file pw", "two\nlines");
+  ASSERT_EQ(enc.code, 0);
+  Passwords("other-pass\nmsg-pass\n");
+  const Result dec = Run("msg-decrypt --password-file pw", enc.out);
+  ASSERT_EQ(dec.code, 0) << dec.err;
+  // The encryption time, CR LF, the message, and a final line break for the terminal.
+  ASSERT_EQ(dec.out.size(), 22u + 2u + 9u + 1u);
+  EXPECT_EQ(dec.out.substr(22), "\r\ntwo\nlines\n");
+  EXPECT_EQ(dec.out.substr(13, 2), "h:");
+
+  Passwords("other-pass\n");
+  const Result wrong = Run("msg-decrypt --password-file pw", enc.out);
+  EXPECT_EQ(wrong.code, 1);
+  EXPECT_TRUE(wrong.out.empty());
+  EXPECT_TRUE(Contains(wrong.err, "Message NOT decrypted, wrong password.")) << wrong.err;
+  EXPECT_EQ(Run("msg-encrypt --password-file pw", "\n").code, 1);
+  EXPECT_EQ(Run("msg-decrypt --password-file pw", " \n").code, 1);
+}
+
+// Passwords typed on a terminal (a pseudo-terminal here); encryption asks twice.
+TEST_F(CliTest, PasswordsFromTerminal) {
+  if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script";
+  const std::string tty = "script -qec '%s' /dev/null";
+  WriteFile(Path("doc"), "typed");
+  EXPECT_EQ(Run("encrypt doc", "typed-pass\nother-pass\n", tty).code, 1);
+  EXPECT_EQ(ReadFile(Path("doc")), "typed");
+  EXPECT_FALSE(fs::exists(Path("doc.cry")));
+  EXPECT_EQ(Run("encrypt doc", "typed-pass\ntyped-pass\n", tty).code, 0);
+  EXPECT_EQ(Run("decrypt doc.cry", "typed-pass\n", tty).code, 0);
+  EXPECT_EQ(ReadFile(Path("doc")), "typed");
+}
+
+}  // namespace
+}  // namespace veilmark

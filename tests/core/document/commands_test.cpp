@@ -1,0 +1,240 @@
+#include "core/crypto/files.h"
+#include "core/image/command_ids.h"
+#include "core/image/dialog_logic.h"
+#include "tests/core/document/fixture.h"
+
+namespace veilmark::test {
+namespace {
+
+using namespace image;  // command ids
+
+class CommandsTest : public DocumentTest {};
+
+TEST_F(CommandsTest, EncryptAndDecryptOneFile) {
+  WriteFile(folder / "report.txt", "quarterly");
+  ui.pickedFiles = {(folder / "report.txt").u8string()};
+  doc->OnCommand(ID_ENCRYPT_FILE);
+  EXPECT_EQ(ui.LastStatus(), "File encrypted successfully. Password: quintus4072");
+  EXPECT_FALSE(fs::exists(folder / "report.txt"));
+  EXPECT_EQ(fs::file_size(folder / "report.txt.cry"), 16u);
+  EXPECT_EQ(ui.fileDialogs.back(), FileDialogMode::kEncrypt);
+  EXPECT_EQ(ui.fileDialogFilters.back(), "All Files (*.*)|*.*|");
+  EXPECT_FALSE(ui.windowsDuringDialogs.back().folders);  // hidden while the dialog is open
+  EXPECT_TRUE(ui.windows.folders && ui.windows.preview);
+
+  // Slot 1 no longer fits; slot 4 does.
+  doc->m_arrPasswords = {"other-pass", "", "", "quintus4072", ""};
+  ui.pickedFiles = {(folder / "report.txt.cry").u8string()};
+  doc->OnCommand(ID_DECRYPT_FILE);
+  EXPECT_EQ(ui.LastStatus(), "File decrypted successfully.");
+  EXPECT_EQ(ReadFile(folder / "report.txt"), "quarterly");
+  EXPECT_FALSE(fs::exists(folder / "report.txt.cry"));
+  EXPECT_EQ(ui.fileDialogFilters.back(), "Encrypted Files (*.cry)|*.cry|");
+}
+
+TEST_F(CommandsTest, FailedDecryptionKeepsEverythingAndExistingOutputIsAskedFor) {
+  WriteFile(folder / "abc.dat", std::string(32, 'q'));
+  WriteFile(folder / "abc", "precious");
+  ui.pickedFiles = {(folder / "abc.dat").u8string()};
+  ui.yesNoAnswers = {true};
+  doc->OnCommand(ID_DECRYPT_FILE);
+  EXPECT_EQ(ui.LastStatus(), "File NOT decrypted, wrong password.");
+  EXPECT_EQ(ReadFile(folder / "abc"), "precious");
+  EXPECT_TRUE(fs::exists(folder / "abc.dat"));
+
+  WriteFile(folder / "x", "plain");
+  WriteFile(folder / "x.cry", "existing");
+  ui.pickedFiles = {(folder / "x").u8string()};
+  ui.yesNoAnswers = {false};
+  const auto statuses = ui.statusTexts.size();
+  doc->OnCommand(ID_ENCRYPT_FILE);
+  EXPECT_EQ(ReadFile(folder / "x.cry"), "existing");
+  EXPECT_TRUE(fs::exists(folder / "x"));
+  EXPECT_EQ(ui.statusTexts.size(), statuses);
+
+  doc->m_arrPasswords = {};
+  doc->OnCommand(ID_DECRYPT_FILE);
+  EXPECT_EQ(ui.LastMessage(),
+            "There are no defined passwords to decrypt.\nPlease define the passwords in "
+            "'Settings/Passwords'.");
+}
+
+TEST_F(CommandsTest, FolderEncryptionAndDecryption) {
+  TempFolder work;
+  WriteFile(work / "a.txt", "alpha");
+  WriteFile(work / "B.doc", "bravo");
+  WriteFile(work / "c.cry", "charlie-cipher");
+  WriteFile(work / ".hidden", "dot");
+  fs::create_directory(work / "sub");
+  doc->OpenFolder(work.str());
+
+  doc->OnCommand(ID_ENCRYPT_FOLDER);  // answered No: nothing happens
+  ASSERT_EQ(ui.questions.size(), 1u);
+  EXPECT_EQ(ui.questions[0], "All files in the folder will be encrypted and the original files "
+                             "will be removed after encryption.\n\nFolder: " +
+                                 work.str() +
+                                 "\nPassword: quintus4072\n\nDo you want to continue with the "
+                                 "encryption process ?");
+  EXPECT_TRUE(fs::exists(work / "a.txt"));
+
+  ui.yesNoAnswers = {true};
+  doc->OnCommand(ID_ENCRYPT_FOLDER);
+  EXPECT_EQ(ui.LastStatus(), "2 files successfully encrypted. Password: quintus4072");
+  EXPECT_TRUE(fs::exists(work / "a.txt.cry"));
+  EXPECT_TRUE(fs::exists(work / "b.doc.cry"));
+  EXPECT_FALSE(fs::exists(work / "B.doc"));
+  EXPECT_EQ(ReadFile(work / "c.cry"), "charlie-cipher");
+  EXPECT_EQ(ReadFile(work / ".hidden"), "dot");
+
+  doc->m_arrPasswords = {"", "wrong-one", "", "quintus4072", ""};
+  doc->OnCommand(ID_DECRYPT_FOLDER);
+  EXPECT_EQ(ui.LastStatus(), "2 files successfully decrypted");
+  EXPECT_EQ(ReadFile(work / "a.txt"), "alpha");
+  EXPECT_EQ(ReadFile(work / "b.doc"), "bravo");
+  EXPECT_TRUE(fs::exists(work / "c.cry"));
+
+  doc->OnCommand(ID_DECRYPT_FOLDER);
+  EXPECT_EQ(ui.LastStatus(), "No files have been decrypted, wrong password");
+}
+
+TEST_F(CommandsTest, FolderEncryptionNeverOverwritesAndCanBeCancelled) {
+  TempFolder work;
+  WriteFile(work / "A.txt", "upper");
+  WriteFile(work / "a.txt", "lower");
+  WriteFile(work / "z.txt", "last");
+  doc->OpenFolder(work.str());
+  ui.yesNoAnswers = {true};
+  ui.cancelProgressAt = 2;  // the third file is never started
+  doc->OnCommand(ID_ENCRYPT_FOLDER);
+  // "A.txt" and "a.txt" both map to "a.txt.cry": the second is skipped, not destroyed.
+  EXPECT_EQ(ui.LastStatus(), "1 files successfully encrypted. Password: quintus4072 (1 file "
+                             "skipped: its output already exists)");
+  EXPECT_EQ(fs::exists(work / "A.txt") + fs::exists(work / "a.txt"), 1);
+  EXPECT_EQ(ReadFile(work / "z.txt"), "last");
+}
+
+TEST_F(CommandsTest, FolderCommandsRefuseMissingOrEmptyFolders) {
+  TempFolder gone;
+  doc->OpenFolder(gone.str() + "/missing");
+  doc->OnEncryptFolder();
+  EXPECT_EQ(ui.messages.back().caption, "Folder not found");
+  EXPECT_EQ(ui.LastMessage(), "Folder to encrypt not found.\r\nPlease select a valid folder.");
+  doc->OnDecryptFolder();
+  EXPECT_EQ(ui.LastMessage(), "Folder to decrypt not found.\r\nPlease select a valid folder.");
+  TempFolder empty;
+  doc->OpenFolder(empty.str());
+  doc->OnEncryptFolder();
+  EXPECT_EQ(ui.LastMessage(), "The selected folder to encrypt is empty.\n\nFolder: " + empty.str());
+  doc->OnDecryptFolder();
+  EXPECT_EQ(ui.LastMessage(),
+            "The selected folder doesn't contain encrypted files.\n\nFolder: " + empty.str());
+}
+
+TEST_F(CommandsTest, PasswordsDialog) {
+  PasswordsDialogData data;
+  data.passwords[2] = "abcd";
+  EXPECT_EQ(PasswordsValidationMessage(data), "Passwords length should be at least 5 characters.");
+  data.passwords[2] = "abcde";
+  EXPECT_EQ(PasswordsValidationMessage(data), "");
+
+  ui.passwordsDialog = [](PasswordsDialogData& d) {
+    EXPECT_EQ(d.passwords[0], "quintus4072");
+    EXPECT_EQ(d.selected, 0);
+    d.passwords[2] = "third-pass";
+    d.selected = 2;
+    d.save = false;
+    return true;
+  };
+  doc->OnCommand(ID_SETTINGS_PASSWORDS);
+  EXPECT_EQ(doc->m_nPasswordIndex, 2);
+  EXPECT_EQ(doc->PasswordForEncryption(), "third-pass");
+  EXPECT_EQ(settings.GetInt("PasswordRadioCry", -1), 2);
+  EXPECT_EQ(settings.GetString("PasswordCry03"), "");  // not saved
+  EXPECT_FALSE(ui.windowsDuringDialogs.back().preview);
+}
+
+TEST_F(CommandsTest, HideTargetsAndTheirMenuItems) {
+  WriteFile(folder / "report.pdf", std::string(5000, 'p'));
+  ui.pickedFiles = {(folder / "report.pdf").u8string()};
+  doc->OnCommand(ID_HIDE_SELECT_FILE);
+  EXPECT_EQ(ui.menuItems[ID_HIDE_FILE_DISPLAY], std::make_pair(std::string("(4 Ks) report.pdf"), true));
+  EXPECT_EQ(ui.LastStatus(), "File to hide selected successfully");
+  EXPECT_EQ(ui.fileDialogFilters.back().rfind("All Image Files|", 0), 0u);
+
+  const std::string longPath = folder.str() + "/" + std::string(80, 'l');
+  WriteFile(fs::u8path(longPath), "x");
+  ui.pickedFiles = {longPath};
+  doc->OnCommand(ID_HIDE_SELECT_FILE);
+  EXPECT_EQ(ui.messages.back().caption, "File too long");
+  EXPECT_EQ(doc->m_strFileToHide, (folder / "report.pdf").u8string());
+
+  doc->OnCommand(ID_HIDE_UNSELECT_FILE);
+  EXPECT_EQ(ui.menuItems[ID_HIDE_FILE_DISPLAY],
+            std::make_pair(std::string("<No file to hide selected>"), false));
+  EXPECT_FALSE(doc->IsCommandEnabled(ID_HIDE_UNSELECT_FILE));
+
+  ui.secretMessageDialog = [](std::string& m, bool&) {
+    m = std::string(21, 'm');
+    return true;
+  };
+  doc->OnCommand(ID_HIDE_ENTER_MESSAGE);
+  EXPECT_EQ(ui.menuItems[ID_HIDE_MESSAGE_DISPLAY].first,
+            "(21 bytes) " + std::string(20, 'm') + "...");
+  EXPECT_EQ(settings.GetString("SecretMessage"), std::string(21, 'm'));
+}
+
+TEST_F(CommandsTest, MessageDialog) {
+  ui.messageDialog = [this](MessageDialogModel& m) {
+    m.Encrypt();
+    EXPECT_EQ(ui.LastMessage(), "Please enter in 'Message input' box the message to encrypt.");
+    m.input = "Hello";
+    m.Encrypt();
+    EXPECT_EQ(m.output.size(), 96u);  // 16 + 22 + 2 + 5 bytes pad to 48
+    const std::string block = m.output;
+    m.Clear();
+    EXPECT_TRUE(m.input.empty() && m.output.empty());
+    ui.clipboard = block;
+    ui.clipboardHasText = true;
+    m.Paste();
+    m.Decrypt();
+    EXPECT_EQ(m.output.substr(22), "\r\nHello");
+    doc->m_arrPasswords = {"nothing-fits", "", "", "", ""};
+    m.Decrypt();
+    EXPECT_EQ(m.output, "Message NOT decrypted, wrong password.");
+    return true;
+  };
+  doc->OnCommand(ID_ENCRYPT_MESSAGE);
+  EXPECT_EQ(settings.GetString("CryMessageOut"), "Message NOT decrypted, wrong password.");
+}
+
+TEST_F(CommandsTest, HelpAndFolderCommands) {
+  doc->OnCommand(ID_HELP_DISCLAIMER);
+  const std::string& text = ui.LastMessage();
+  EXPECT_EQ(text.rfind("DISCLAIMER\n--------------\n\n", 0), 0u);
+  EXPECT_NE(text.find("It is illegal to use cryptography and/or steganography for criminal or "
+                      "terrorist purposes.\n"),
+            std::string::npos);
+
+  ui.windows = {false, true};  // folders window hidden by the user
+  doc->OnCommand(ID_HELP_FRAME_COLORS);
+  EXPECT_FALSE(ui.windowsDuringDialogs.back().preview);
+  EXPECT_FALSE(ui.windows.folders);
+  EXPECT_TRUE(ui.windows.preview);
+
+  doc->OpenFolder((folder / "vanished").u8string());
+  doc->OnCommand(ID_FOLDER_OPEN_IN_BROWSER);
+  EXPECT_EQ(ui.LastMessage(), "Selected folder not found.");
+  doc->OpenFolder(folder.str());
+  doc->OnCommand(ID_FOLDER_OPEN_IN_BROWSER);
+  EXPECT_EQ(ui.opened.back(), folder.str());
+
+  const int starts = ui.builderStarts;
+  doc->OnCommand(ID_FOLDER_SAMPLES);  // no Samples folder: nothing happens
+  EXPECT_EQ(ui.builderStarts, starts);
+  fs::create_directory(folder / "Samples");
+  doc->OnCommand(ID_FOLDER_SAMPLES);
+  EXPECT_EQ(doc->m_strFolder, (folder / "Samples").u8string());
+}
+
+}  // namespace
+}  // namespace veilmark::test

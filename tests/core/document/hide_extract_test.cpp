@@ -1,0 +1,157 @@
+#include "core/image/command_ids.h"
+#include "core/stego/kinds.h"
+#include "tests/core/document/fixture.h"
+
+namespace veilmark::test {
+namespace {
+
+using namespace image;  // command ids
+using namespace std::string_literals;
+
+class HideTest : public DocumentTest {
+ protected:
+  // Hides `fileName` (written with `bytes`) into a fresh carrier and saves it as PNG.
+  void HideFileAndSave(const std::string& fileName, const std::string& bytes) {
+    WritePng(folder / "Carrier.png", 120, 100);
+    TempFolder elsewhere;
+    WriteFile(elsewhere / fileName, bytes);
+    OpenAndSelect("carrier.png");
+    doc->m_strFileToHide = (elsewhere / fileName).u8string();
+    ASSERT_TRUE(doc->IsCommandEnabled(ID_HIDE_FILE));
+    doc->OnCommand(ID_HIDE_FILE);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    ASSERT_EQ(ui.LastMessage().rfind(">>>> Steganography image generated <<<<\n\nPassword used: "
+                                     "quintus4072\nPixels processed: ",
+                                     0),
+              0u)
+        << ui.LastMessage();
+    EXPECT_TRUE(doc->m_bPayloadJustEmbedded);
+    EXPECT_FALSE(doc->IsCommandEnabled(ID_HIDE_FILE));
+    ASSERT_TRUE(doc->SaveImageAs("png"));
+    EXPECT_EQ(ui.LastStatus(), "Image file saved: carrier_steg.png");
+  }
+
+  int IndexOf(const std::string& name) {
+    const auto& names = doc->m_arrImageNames;
+    return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+  }
+};
+
+TEST_F(HideTest, HiddenFileIsFoundAndExtracted) {
+  const std::string payload = "binary\0data\xff"s;
+  HideFileAndSave("data.bin", payload);
+  doc->OpenFolder(folder.str());
+  DetectAll();
+  const int steg = IndexOf("carrier_steg.png");
+  EXPECT_EQ(doc->m_arrKinds[static_cast<std::size_t>(steg)], stego::KIND_HIDDEN_FILE);
+  EXPECT_EQ(doc->m_arrKinds[static_cast<std::size_t>(IndexOf("carrier.png"))], stego::KIND_PLAIN);
+
+  doc->OnThumbnailSelected(steg);
+  EXPECT_EQ(ui.LastStatus(), "data.bin (hidden file) Use File/Extract");
+  EXPECT_EQ(ui.panelCaption, "data.bin (hidden file) Use File/Extract");
+  EXPECT_TRUE(ui.panelCaptionShown);
+  EXPECT_FALSE(ui.panelMessageShown);
+
+  doc->OnCommand(ID_FILE_EXTRACT_HIDDEN);
+  EXPECT_EQ(ui.LastStatus(), "File successfully extracted");
+  EXPECT_EQ(ReadFile(folder / "data.bin"), payload);
+
+  // A second extraction asks before replacing; answering No keeps the user's file.
+  WriteFile(folder / "data.bin", "mine");
+  ui.yesNoAnswers = {false};
+  doc->OnCommand(ID_FILE_EXTRACT_HIDDEN);
+  ASSERT_EQ(ui.questions.size(), 1u);
+  EXPECT_EQ(ReadFile(folder / "data.bin"), "mine");
+}
+
+TEST_F(HideTest, HiddenMessageShowsInThePanel) {
+  WritePng(folder / "Holiday.Photo.png", 100, 100);
+  OpenAndSelect("holiday.photo.png");
+  doc->m_strMessageToHide = "Hello";
+  doc->OnCommand(ID_HIDE_MESSAGE);
+  ASSERT_TRUE(doc->m_bPayloadJustEmbedded) << ui.LastMessage();
+  // The message file went to a private folder, never next to the user's files.
+  EXPECT_FALSE(fs::exists(folder / "holiday.photo.txt"));
+  ASSERT_TRUE(doc->SaveImageAs("bmp"));
+
+  doc->OpenFolder(folder.str());
+  DetectAll();
+  const int steg = IndexOf("holiday.photo_steg.bmp");
+  ASSERT_EQ(doc->m_arrKinds[static_cast<std::size_t>(steg)], stego::KIND_HIDDEN_MESSAGE);
+  doc->OnThumbnailSelected(steg);
+  EXPECT_EQ(ui.panelCaption, "Secret message:");
+  ASSERT_EQ(ui.panelMessage.size(), 22u + 4 + 7);
+  EXPECT_EQ(ui.panelMessage.substr(22), "\r\n\r\nHello\r\n");
+  EXPECT_EQ(ui.LastStatus(), "holiday.photo.txt (hidden file) Use File/Extract");
+}
+
+TEST_F(HideTest, HiddenImageIsShownInsteadOfItsCarrier) {
+  TempFolder elsewhere;
+  WritePng(elsewhere / "inner.png", 10, 10, 99);
+  WritePng(folder / "outer.png", 200, 200);
+  OpenAndSelect("outer.png");
+  doc->m_strFileToHide = (elsewhere / "inner.png").u8string();
+  doc->OnCommand(ID_HIDE_FILE);
+  ASSERT_TRUE(doc->SaveImageAs("tiff"));
+  doc->OpenFolder(folder.str());
+  DetectAll();
+  const int steg = IndexOf("outer_steg.tiff");
+  ASSERT_EQ(doc->m_arrKinds[static_cast<std::size_t>(steg)], stego::KIND_HIDDEN_IMAGE);
+  doc->OnThumbnailSelected(steg);
+  EXPECT_EQ(ui.LastStatus(), "inner.png (hidden image)");
+  EXPECT_EQ(doc->m_pImage->Width(), 10);
+  const std::string temp = doc->m_strTempImagePath;
+  EXPECT_TRUE(fs::exists(fs::u8path(temp)));
+  doc->OnCommand(ID_FILE_EXTRACT_HIDDEN);
+  EXPECT_EQ(ReadFile(folder / "inner.png"), ReadFile(elsewhere / "inner.png"));
+  doc->OnThumbnailSelected(IndexOf("outer.png"));
+  EXPECT_FALSE(fs::exists(fs::u8path(temp)));  // removed with the selection
+}
+
+TEST_F(HideTest, RefusalsAndUndo) {
+  WritePng(folder / "small.png", 100, 100);
+  TempFolder elsewhere;
+  WriteFile(elsewhere / "fits.bin", std::string(1056, 'x'));
+  WriteFile(elsewhere / "big.bin", std::string(1057, 'x'));
+  OpenAndSelect("small.png");
+  const image::ArgbImage original = doc->m_pImage->Clone();
+
+  doc->m_strFileToHide = (elsewhere / "big.bin").u8string();
+  doc->OnCommand(ID_HIDE_FILE);
+  EXPECT_EQ(ui.LastMessage(),
+            "There isn't enough storage capacity on the image to hide this file:\n" +
+                doc->m_strFileToHide +
+                "\n\nYou need at least a image with a storage capacity of 1 Ks (1251 bytes)\n"
+                "Minimum resolution: 101 x 101 pixels");
+  EXPECT_EQ(*doc->m_pImage, original);
+
+  doc->m_arrPasswords[0].clear();
+  doc->m_strFileToHide = (elsewhere / "fits.bin").u8string();
+  doc->OnCommand(ID_HIDE_FILE);
+  EXPECT_EQ(ui.LastMessage(),
+            "The selected encryption password (1) is empty.\nPlease select a valid encryption "
+            "password in 'Settings/Passwords'.");
+  doc->m_arrPasswords[0] = "quintus4072";
+  doc->OnCommand(ID_HIDE_FILE);
+  EXPECT_TRUE(doc->m_bPayloadJustEmbedded);
+  EXPECT_NE(*doc->m_pImage, original);
+  doc->OnEditUndo();
+  doc->OnEditUndo();  // the refused hide also left a snapshot
+  EXPECT_EQ(*doc->m_pImage, original);
+  EXPECT_FALSE(doc->m_bPayloadJustEmbedded);
+
+  doc->m_strMessageToHide.clear();
+  doc->OnHideMessage();
+  EXPECT_EQ(ui.LastMessage(),
+            "The text message to hide is not defined.\nUse option 'Hide/Enter message to hide'");
+}
+
+TEST(MessageFile, NameAndBytes) {
+  EXPECT_EQ(MessageFileName("holiday.photo.png"), "holiday.photo.txt");
+  EXPECT_EQ(MessageFileName("noext"), "noext.txt");
+  EXPECT_EQ(MessageFileName(std::string(70, 'n') + ".png"), std::string(58, 'n') + ".txt");
+  EXPECT_EQ(MessageFileBytes("a\nb\r\nc"), "a\r\nb\r\r\nc\r\n");
+}
+
+}  // namespace
+}  // namespace veilmark::test

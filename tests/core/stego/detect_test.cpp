@@ -1,0 +1,88 @@
+#include "core/stego/detect.h"
+
+#include "core/stego/embed.h"
+#include "stego_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace veilmark::stego {
+namespace {
+
+using testing::kPassword;
+using testing::kTimestamp;
+using testing::PasswordKeys;
+
+MemoryGrid CarrierOf(const std::string& name, const std::string& content, unsigned seed = 7) {
+  MemoryGrid grid = testing::NoiseGrid(100, 60, seed);
+  EXPECT_EQ(EmbedPayload(grid, PasswordKeys(), kPassword, content, name, kTimestamp).status,
+            EmbedStatus::kEmbedded);
+  return grid;
+}
+
+TEST(Detect, FirstSlotHoldingThePasswordWins) {
+  const MemoryGrid grid = CarrierOf("data.bin", "payload");
+  for (int slot = 0; slot < crypto::kPasswordSlots; ++slot) {
+    crypto::PasswordSlots slots{"other-1", "", "other-3", "", ""};
+    slots[static_cast<std::size_t>(slot)] = kPassword;
+    crypto::SlotKeyring ring(slots);
+    const auto header = DetectHiddenPayload(grid, ring);
+    ASSERT_TRUE(header) << slot;
+    EXPECT_EQ(header->slot, slot);
+    EXPECT_EQ(header->kind, KIND_HIDDEN_FILE);
+  }
+  crypto::SlotKeyring twice({"", "", kPassword, "x-other", kPassword});
+  EXPECT_EQ(DetectHiddenPayload(grid, twice)->slot, 2);
+}
+
+TEST(Detect, NothingFoundIsPlain) {
+  crypto::SlotKeyring ring({kPassword, "", "", "", ""});
+  crypto::SlotKeyring wrong({"not-it", "", "", "", ""});
+  crypto::SlotKeyring none({"", "", "", "", ""});
+  const MemoryGrid carrier = CarrierOf("m.txt", "hi");
+  EXPECT_EQ(DetectKind(testing::NoiseGrid(100, 60), ring), KIND_PLAIN);
+  EXPECT_EQ(DetectKind(MemoryGrid(), ring), KIND_PLAIN);        // undecodable image: 0 x 0
+  EXPECT_EQ(DetectKind(MemoryGrid(30, 30), ring), KIND_PLAIN);  // fewer pixels than a header
+  EXPECT_EQ(DetectKind(carrier, wrong), KIND_PLAIN);
+  EXPECT_EQ(DetectKind(carrier, none), KIND_PLAIN);
+  EXPECT_EQ(DetectKind(carrier, ring), KIND_HIDDEN_MESSAGE);
+  // A header from a slot that is no longer defined reads nothing.
+  HiddenHeader header = *DetectHiddenPayload(carrier, ring);
+  header.slot = 3;
+  EXPECT_FALSE(ReadHiddenContent(carrier, ring, header));
+}
+
+TEST(Detect, MessageText) {
+  const MemoryGrid grid = CarrierOf("holiday.txt", "Hello\r\n");
+  crypto::SlotKeyring ring({kPassword, "", "", "", ""});
+  const auto payload = ExtractHiddenPayload(grid, ring);
+  ASSERT_TRUE(payload);
+  EXPECT_EQ(payload->header.kind, KIND_HIDDEN_MESSAGE);
+  EXPECT_EQ(HiddenMessageText(payload->header.timestamp, payload->content),
+            "2026-12-08 20h:53m:38s\r\n\r\nHello\r\n");
+}
+
+// Two scans at once share one keyring and nothing else.
+TEST(Detect, ConcurrentDetectionsDoNotInterfere) {
+  const MemoryGrid image = CarrierOf("pic.png", "image bytes", 1);
+  const MemoryGrid file = CarrierOf("doc.pdf", "file bytes", 2);
+  crypto::SlotKeyring ring({"other", kPassword, "", "", ""});
+  auto scan = [&](const MemoryGrid& grid, int kind, const char* content, bool& ok) {
+    ok = true;
+    for (int i = 0; i < 20; ++i) {
+      const auto payload = ExtractHiddenPayload(grid, ring);
+      ok = ok && payload && payload->header.kind == kind && payload->content == content;
+    }
+  };
+  bool okImage = false, okFile = false;
+  std::thread a(scan, std::cref(image), KIND_HIDDEN_IMAGE, "image bytes", std::ref(okImage));
+  std::thread b(scan, std::cref(file), KIND_HIDDEN_FILE, "file bytes", std::ref(okFile));
+  a.join();
+  b.join();
+  EXPECT_TRUE(okImage);
+  EXPECT_TRUE(okFile);
+}
+
+}  // namespace
+}  // namespace veilmark::stego
