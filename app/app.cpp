@@ -4,6 +4,7 @@
 #include "app/folders_window.h"
 #include "app/main_frame.h"
 #include "app/wx_document_ui.h"
+#include "core/image/imaging.h"
 #include "core/image/settings.h"
 
 #include <wx/filename.h>
@@ -19,7 +20,7 @@ bool CLumicraftApp::OnInit() {
   SetAppName("Veilmark");
   SetVendorName("Veilmark");
   SetAppDisplayName("Veilmark");
-  wxInitAllImageHandlers();
+  image::InitImageHandlers();
 
   settings_ = OpenUserSettings();
   ui_ = std::make_unique<WxDocumentUi>();

@@ -180,9 +180,9 @@ wxMenu* CFoldersDlg::BuildContextMenu() {
     const char* text;
     int bitmap;
   };
-  for (const Entry& e : {Entry{ID_ENCRYPT_FOLDER, kEncryptFolderText, 1109},
-                         Entry{ID_DECRYPT_FOLDER, kDecryptFolderText, 1110},
-                         Entry{0, nullptr, 0}, Entry{ID_OPEN_FOLDER, kOpenFolderText, 1111}}) {
+  for (const Entry& e : {Entry{image::ID_ENCRYPT_FOLDER, kEncryptFolderText, 1109},
+                         Entry{image::ID_DECRYPT_FOLDER, kDecryptFolderText, 1110},
+                         Entry{0, nullptr, 0}, Entry{image::ID_FOLDER_OPEN_IN_BROWSER, kOpenFolderText, 1111}}) {
     if (e.id == 0) {
       menu->AppendSeparator();
       continue;

@@ -35,9 +35,9 @@ CMainFrame::CMainFrame(AppDocument& doc, SettingsStore& settings)
   GetStatusBar()->SetMinHeight(20);
   SetStatusText(kIdleStatusText);
 
-  wxAcceleratorEntry keys[] = {{wxACCEL_CTRL, 'Z', ID_EDIT_UNDO},
-                               {wxACCEL_ALT, WXK_BACK, ID_EDIT_UNDO},
-                               {wxACCEL_CTRL, 'P', ID_FILE_PRINT}};
+  wxAcceleratorEntry keys[] = {{wxACCEL_CTRL, 'Z', image::ID_EDIT_UNDO},
+                               {wxACCEL_ALT, WXK_BACK, image::ID_EDIT_UNDO},
+                               {wxACCEL_CTRL, 'P', image::ID_FILE_PRINT}};
   SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
 
   view_ = new CLumicraftView(this, doc_);
@@ -122,31 +122,31 @@ void CMainFrame::DoGiveHelp(const wxString& text, bool show) {
 
 void CMainFrame::OnCommand(wxCommandEvent& event) {
   switch (event.GetId()) {
-    case ID_VIEW_TOOLBAR:
+    case image::ID_VIEW_TOOLBAR:
       GetToolBar()->Show(!GetToolBar()->IsShown());
       SendSizeEvent();
       break;
-    case ID_VIEW_STATUS_BAR:
+    case image::ID_VIEW_STATUS_BAR:
       GetStatusBar()->Show(!GetStatusBar()->IsShown());
       SendSizeEvent();
       break;
-    case ID_VIEW_FOLDERS:
+    case image::ID_VIEW_FOLDERS:
       SetFoldersVisible(!IsFoldersVisible());
       break;
-    case ID_VIEW_PREVIEW:
+    case image::ID_VIEW_PREVIEW:
       SetPreviewVisible(!IsPreviewVisible());
       break;
-    case ID_FILE_PRINT:
+    case image::ID_FILE_PRINT:
       if (doc_.HasImage() && !doc_.IsBusy()) PrintImage();
       break;
-    case ID_FILE_PRINT_PREVIEW:
+    case image::ID_FILE_PRINT_PREVIEW:
       if (doc_.HasImage() && !doc_.IsBusy()) PrintPreview();
       break;
-    case ID_FILE_PRINT_SETUP:
+    case image::ID_FILE_PRINT_SETUP:
       PrintSetup();
       break;
-    case ID_APP_EXIT:
-      if (doc_.IsCommandEnabled(ID_APP_EXIT)) Close();
+    case image::ID_APP_EXIT:
+      if (doc_.IsCommandEnabled(image::ID_APP_EXIT)) Close();
       break;
     default:
       if (!doc_.OnCommand(event.GetId())) event.Skip();
@@ -157,28 +157,28 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
 void CMainFrame::OnUpdateUI(wxUpdateUIEvent& event) {
   const int id = event.GetId();
   switch (id) {
-    case ID_VIEW_TOOLBAR:
+    case image::ID_VIEW_TOOLBAR:
       event.Check(GetToolBar() && GetToolBar()->IsShown());
       break;
-    case ID_VIEW_STATUS_BAR:
+    case image::ID_VIEW_STATUS_BAR:
       event.Check(GetStatusBar() && GetStatusBar()->IsShown());
       break;
-    case ID_VIEW_FOLDERS:
+    case image::ID_VIEW_FOLDERS:
       event.Check(IsFoldersVisible());
       break;
-    case ID_VIEW_PREVIEW:
+    case image::ID_VIEW_PREVIEW:
       event.Check(IsPreviewVisible());
       break;
-    case ID_FILE_PRINT:
-    case ID_FILE_PRINT_PREVIEW:
+    case image::ID_FILE_PRINT:
+    case image::ID_FILE_PRINT_PREVIEW:
       event.Enable(doc_.HasImage() && !doc_.IsBusy());
       break;
-    case ID_FILE_PRINT_SETUP:
-    case ID_HIDE_FILE_ITEM:
-    case ID_HIDE_MESSAGE_ITEM:
+    case image::ID_FILE_PRINT_SETUP:
+    case image::ID_HIDE_FILE_DISPLAY:
+    case image::ID_HIDE_MESSAGE_DISPLAY:
       event.Enable(true);
       break;
-    case ID_EDIT_UNDO:
+    case image::ID_EDIT_UNDO:
       event.Enable(doc_.IsCommandEnabled(id));
       if (dynamic_cast<wxMenu*>(event.GetEventObject())) event.SetText(Utf8(doc_.UndoMenuText()));
       break;
@@ -192,7 +192,7 @@ void CMainFrame::OnUpdateUI(wxUpdateUIEvent& event) {
 void CMainFrame::OnMenuOpen(wxMenuEvent& event) {
   event.Skip();
   wxMenuBar* bar = GetMenuBar();
-  wxMenuItem* item = bar ? bar->FindItem(ID_HIDE_MESSAGE_ITEM) : nullptr;
+  wxMenuItem* item = bar ? bar->FindItem(image::ID_HIDE_MESSAGE_DISPLAY) : nullptr;
   if (item && event.GetMenu() == item->GetMenu()) doc_.UpdateMessageMenuItem();
 }
 

@@ -4,10 +4,12 @@
 #include "app/main_frame.h"
 #include "app/preview_window.h"
 #include "app/view.h"
+#include "core/image/dialog_logic.h"
 #include "dialogs/about_dlg.h"
 #include "dialogs/dialog_util.h"
 #include "dialogs/frame_colors_dlg.h"
 #include "dialogs/gamma_dlg.h"
+#include "dialogs/message_dlg.h"
 #include "dialogs/passwords_dlg.h"
 #include "dialogs/secret_message_dlg.h"
 #include "dialogs/threshold_dlg.h"
@@ -37,6 +39,26 @@ long IconStyle(MessageIcon icon) {
   }
   return wxICON_NONE;
 }
+
+// The message dialog's buttons, carried out by the document's model.
+class ModelActions final : public MessageDialogActions {
+ public:
+  explicit ModelActions(MessageDialogModel& model) : model_(model) {}
+  std::string Input() const override { return model_.input; }
+  void SetInput(const std::string& text) override { model_.input = text; }
+  std::string Output() const override { return model_.output; }
+  void SetOutput(const std::string& text) override { model_.output = text; }
+  bool Save() const override { return model_.save; }
+  void SetSave(bool save) override { model_.save = save; }
+  void Encrypt() override { model_.Encrypt(); }
+  void Decrypt() override { model_.Decrypt(); }
+  void Clear() override { model_.Clear(); }
+  void Paste() override { model_.Paste(); }
+  void Copy() override { model_.Copy(); }
+
+ private:
+  MessageDialogModel& model_;
+};
 
 wxString Caption(const std::string& caption) {
   return caption.empty() ? wxString(kAppName) : FromUtf8(caption);
@@ -167,9 +189,10 @@ bool WxDocumentUi::EditSecretMessage(std::string& message, bool& save) {
   return true;
 }
 
-bool WxDocumentUi::RunMessageDialog(MessageDialogModel&) {
-  // Wired to CEncryptDecryptMessageDlg once the document's message model exists.
-  return false;
+bool WxDocumentUi::RunMessageDialog(MessageDialogModel& model) {
+  ModelActions actions(model);
+  CEncryptDecryptMessageDlg dialog(Parent(), actions);
+  return dialog.ShowModal() == wxID_OK;
 }
 
 std::optional<float> WxDocumentUi::AskGamma(float initial) {

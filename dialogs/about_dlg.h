@@ -6,7 +6,7 @@
 namespace veilmark {
 
 inline constexpr char kVersionText[] = "Veilmark v1.1c";
-inline constexpr char kProductWebPage[] = "https://veilmark.org/";
+inline constexpr char kProductWebPage[] = "https://www.veilmark.org";
 
 class CAboutDlg : public wxDialog {
  public:

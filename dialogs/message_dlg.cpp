@@ -18,7 +18,7 @@ CEncryptDecryptMessageDlg::CEncryptDecryptMessageDlg(wxWindow* parent,
   const wxSize boxSize = ConvertDialogToPixels(wxSize(168, 90));
   input_ = new wxTextCtrl(this, 33006, wxString(), wxDefaultPosition, boxSize,
                           wxTE_MULTILINE | wxTE_PROCESS_ENTER);
-  LimitTextLength(input_, kMaxMessageInputLength);
+  LimitTextLength(input_, kMaxMessageLength);
   output_ = new wxTextCtrl(this, 33012, wxString(), wxDefaultPosition, boxSize,
                            wxTE_MULTILINE | wxTE_READONLY);
   save_ = new wxCheckBox(this, 32011, "Save");

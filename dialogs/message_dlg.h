@@ -1,6 +1,8 @@
 // Encrypt / Decrypt message: a text and its encrypted hexadecimal block.
 #pragma once
 
+#include "core/image/dialog_logic.h"
+
 #include <wx/dialog.h>
 
 #include <string>
@@ -9,8 +11,6 @@ class wxCheckBox;
 class wxTextCtrl;
 
 namespace veilmark {
-
-inline constexpr std::size_t kMaxMessageInputLength = 16384;
 
 // What the dialog's buttons do. The dialog hands the texts it shows to the actions before
 // each button and shows what the actions leave afterwards.

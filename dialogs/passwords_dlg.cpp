@@ -11,12 +11,6 @@
 
 namespace veilmark {
 
-bool PasswordLengthsValid(const std::array<wxString, 5>& passwords) {
-  for (const wxString& p : passwords)
-    if (!p.empty() && p.length() < kMinPasswordLength) return false;
-  return true;
-}
-
 CPasswordsDlg::CPasswordsDlg(wxWindow* parent, const PasswordsDialogData& data)
     : wxDialog(parent, wxID_ANY, "Encryption / Decryption passwords") {
   auto* grid = new wxFlexGridSizer(2, 6, 12);
@@ -76,10 +70,9 @@ PasswordsDialogData CPasswordsDlg::Data() const {
 }
 
 void CPasswordsDlg::OnOK(wxCommandEvent& event) {
-  std::array<wxString, 5> values;
-  for (std::size_t i = 0; i < 5; ++i) values[i] = edits_[i]->GetValue();
-  if (!PasswordLengthsValid(values)) {
-    AppMessage(this, "Passwords length should be at least 5 characters.");
+  const std::string refusal = PasswordsValidationMessage(Data());
+  if (!refusal.empty()) {
+    AppMessage(this, FromUtf8(refusal));
     return;
   }
   event.Skip();  // the standard OK: validate, transfer, close

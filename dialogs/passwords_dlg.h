@@ -1,7 +1,7 @@
 // Settings/Passwords: the five password slots and the slot used for encryption.
 #pragma once
 
-#include "core/image/document_ui.h"
+#include "core/image/dialog_logic.h"
 
 #include <wx/dialog.h>
 
@@ -13,12 +13,6 @@ class wxRadioButton;
 class wxTextCtrl;
 
 namespace veilmark {
-
-inline constexpr std::size_t kMaxPasswordLength = 64;
-inline constexpr std::size_t kMinPasswordLength = 5;
-
-// True when every slot is empty or at least kMinPasswordLength characters long.
-bool PasswordLengthsValid(const std::array<wxString, 5>& passwords);
 
 class CPasswordsDlg : public wxDialog {
  public:

@@ -17,7 +17,7 @@ CSecretMessageDlg::CSecretMessageDlg(wxWindow* parent, const std::string& messag
   edit_ = new wxTextCtrl(this, 32951, FromUtf8(message), wxDefaultPosition,
                          ConvertDialogToPixels(wxSize(220, 110)),
                          wxTE_MULTILINE | wxTE_PROCESS_ENTER);
-  LimitTextLength(edit_, kMaxSecretMessageLength);
+  LimitTextLength(edit_, kMaxMessageLength);
   save_ = new wxCheckBox(this, 32953, "Save");
   save_->SetValue(save);
 

@@ -1,6 +1,8 @@
 // The message to hide within an image.
 #pragma once
 
+#include "core/image/dialog_logic.h"
+
 #include <wx/dialog.h>
 
 #include <string>
@@ -9,8 +11,6 @@ class wxCheckBox;
 class wxTextCtrl;
 
 namespace veilmark {
-
-inline constexpr std::size_t kMaxSecretMessageLength = 16384;
 
 class CSecretMessageDlg : public wxDialog {
  public:
