@@ -1,4 +1,5 @@
 // Hiding a file or a typed message in the working image.
+#include "core/crypto/atomic_file.h"
 #include "core/crypto/timestamp.h"
 #include "core/image/argb_image.h"
 #include "core/image/dialog_logic.h"
@@ -9,7 +10,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -21,10 +21,11 @@ constexpr char kFileNotFoundText[] = "File not found.\r\nThe selected file to hi
 constexpr std::size_t kMessageNameLimit = 58;
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::ifstream in(fs::u8path(path), std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
+  crypto::InputFile in;
+  if (!in.Open(fs::u8path(path))) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
+  if (in.ReadFull(bytes.data(), bytes.size()) != static_cast<std::ptrdiff_t>(bytes.size()))
+    return std::nullopt;
   return bytes;
 }
 

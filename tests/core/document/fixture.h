@@ -58,8 +58,13 @@ inline void WriteFile(const fs::path& path, const std::string& bytes) {
 }
 
 inline std::string ReadFile(const fs::path& path) {
+  std::error_code ec;
+  const auto size = fs::file_size(path, ec);
+  if (ec) return {};
+  std::string bytes(static_cast<std::size_t>(size), '\0');
   std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return bytes;
 }
 
 // A noisy opaque image, so that hiding changes some pixels and not others.
