@@ -11,7 +11,27 @@
 #include <wx/image.h>
 #include <wx/stdpaths.h>
 
+#ifdef __WXGTK3__
+#include <dlfcn.h>
+#endif
+
 namespace veilmark::app {
+
+namespace {
+// GTK 3 hides the images beside menu items unless its "gtk-menu-images" setting is on; the
+// menus here rely on them. The functions are looked up at run time because the program is
+// built against wxWidgets alone, without GTK's headers.
+void ShowMenuImages() {
+#ifdef __WXGTK3__
+  using GetDefault = void* (*)();
+  using SetProperty = void (*)(void*, const char*, ...);
+  auto getDefault = reinterpret_cast<GetDefault>(dlsym(RTLD_DEFAULT, "gtk_settings_get_default"));
+  auto set = reinterpret_cast<SetProperty>(dlsym(RTLD_DEFAULT, "g_object_set"));
+  if (!getDefault || !set) return;
+  if (void* settings = getDefault()) set(settings, "gtk-menu-images", 1, nullptr);
+#endif
+}
+}  // namespace
 
 CLumicraftApp::CLumicraftApp() = default;
 CLumicraftApp::~CLumicraftApp() = default;
@@ -21,6 +41,7 @@ bool CLumicraftApp::OnInit() {
   SetVendorName("Veilmark");
   SetAppDisplayName("Veilmark");
   image::InitImageHandlers();
+  ShowMenuImages();
 
   settings_ = OpenUserSettings();
   ui_ = std::make_unique<WxDocumentUi>();

@@ -70,15 +70,20 @@ WxDocumentUi::~WxDocumentUi() = default;
 
 wxWindow* WxDocumentUi::Parent() const { return frame_; }
 
+// Message boxes stay on top: the tool windows are kept above all others and would cover
+// them otherwise.
 void WxDocumentUi::ShowMessage(const std::string& text, const std::string& caption,
                                MessageIcon icon) {
-  wxMessageBox(FromUtf8(text), Caption(caption), wxOK | IconStyle(icon), Parent());
+  wxMessageDialog box(Parent(), FromUtf8(text), Caption(caption),
+                      wxOK | IconStyle(icon) | wxSTAY_ON_TOP | wxCENTRE);
+  box.ShowModal();
 }
 
 bool WxDocumentUi::AskYesNo(const std::string& text, const std::string& caption,
                             MessageIcon icon) {
-  return wxMessageBox(FromUtf8(text), Caption(caption), wxYES_NO | IconStyle(icon), Parent()) ==
-         wxYES;
+  wxMessageDialog box(Parent(), FromUtf8(text), Caption(caption),
+                      wxYES_NO | IconStyle(icon) | wxSTAY_ON_TOP | wxCENTRE);
+  return box.ShowModal() == wxID_YES;
 }
 
 std::optional<std::string> WxDocumentUi::PickFile(FileDialogMode, const std::string& title,

@@ -2,6 +2,8 @@
 
 #include "res/art.h"
 
+#include "dialogs/dialog_util.h"
+
 #include <wx/button.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
@@ -45,7 +47,7 @@ CAboutDlg::CAboutDlg(wxWindow* parent)
   root->Add(top, 0, wxEXPAND);
   root->Add(bottom, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 10);
   SetSizerAndFit(root);
-  CentreOnScreen();
+  FitCaption(this);
 }
 
 }  // namespace veilmark

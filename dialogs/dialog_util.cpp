@@ -23,8 +23,20 @@ void LimitTextLength(wxTextCtrl* text, std::size_t limit) {
   });
 }
 
+void FitCaption(wxDialog* dialog) {
+  // Room for the caption in a slightly larger bold font and the window buttons.
+  const int wanted = dialog->GetTextExtent(dialog->GetTitle()).x * 5 / 4 + dialog->FromDIP(110);
+  const wxSize size = dialog->GetSize();
+  if (size.x < wanted) {
+    dialog->SetMinSize(wxSize(wanted, -1));
+    dialog->SetSize(wanted, size.y);
+    dialog->Layout();
+  }
+  dialog->CentreOnScreen();
+}
+
 void AppMessage(wxWindow* parent, const wxString& text) {
-  wxMessageBox(text, kAppName, wxOK | wxICON_QUESTION, parent);
+  wxMessageBox(text, kAppName, wxOK | wxICON_QUESTION | wxSTAY_ON_TOP, parent);
 }
 
 wxSizer* ValueDialogLayout(wxDialog* dialog, const char* label, wxTextCtrl* edit) {

@@ -28,6 +28,9 @@ void LimitTextLength(wxTextCtrl* text, std::size_t limit);
 // The application's own message box: caption "Veilmark", question-mark icon.
 void AppMessage(wxWindow* parent, const wxString& text);
 
+// Widens a dialog laid out by sizers so that its caption is not cut short, then centres it.
+void FitCaption(wxDialog* dialog);
+
 // The Gamma and Threshold boxes: the label above the edit, OK and Cancel beside them.
 wxSizer* ValueDialogLayout(wxDialog* dialog, const char* label, wxTextCtrl* edit);
 

@@ -2,6 +2,8 @@
 
 #include "res/art.h"
 
+#include "dialogs/dialog_util.h"
+
 #include <wx/button.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
@@ -69,7 +71,7 @@ CHelpColorsAppDlg::CHelpColorsAppDlg(wxWindow* parent)
   root->Add(lists, 0, wxLEFT | wxRIGHT | wxTOP, 14);
   root->Add(ok, 0, wxALIGN_RIGHT | wxALL, 10);
   SetSizerAndFit(root);
-  CentreOnScreen();
+  FitCaption(this);
 }
 
 }  // namespace veilmark

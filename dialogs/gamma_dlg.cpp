@@ -31,7 +31,7 @@ CGammaDlg::CGammaDlg(wxWindow* parent, float value)
   edit_ = new wxTextCtrl(this, 1001, wxString::FromCDouble(value), wxDefaultPosition,
                          ConvertDialogToPixels(wxSize(50, -1)), 0, digits);
   SetSizerAndFit(ValueDialogLayout(this, "Gamma factor:", edit_));
-  CentreOnScreen();
+  FitCaption(this);
   edit_->SetFocus();
   edit_->SelectAll();
   Bind(wxEVT_BUTTON, &CGammaDlg::OnOK, this, wxID_OK);

@@ -53,7 +53,7 @@ CEncryptDecryptMessageDlg::CEncryptDecryptMessageDlg(wxWindow* parent,
   root->Add(output_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 10);
   root->Add(bottom, 0, wxEXPAND | wxALL, 10);
   SetSizerAndFit(root);
-  CentreOnScreen();
+  FitCaption(this);
   FromActions();
 
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Clear); }, 33007);

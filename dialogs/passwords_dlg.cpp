@@ -54,7 +54,7 @@ CPasswordsDlg::CPasswordsDlg(wxWindow* parent, const PasswordsDialogData& data)
   root->Add(note, 0, wxLEFT | wxRIGHT | wxBOTTOM, 10);
   root->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 10);
   SetSizerAndFit(root);
-  CentreOnScreen();
+  FitCaption(this);
   Bind(wxEVT_BUTTON, &CPasswordsDlg::OnOK, this, wxID_OK);
 }
 

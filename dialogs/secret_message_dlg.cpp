@@ -39,7 +39,7 @@ CSecretMessageDlg::CSecretMessageDlg(wxWindow* parent, const std::string& messag
   root->Add(hint, 0, wxLEFT | wxRIGHT | wxBOTTOM, 10);
   root->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 10);
   SetSizerAndFit(root);
-  CentreOnScreen();
+  FitCaption(this);
   edit_->SetFocus();
   Bind(wxEVT_BUTTON, &CSecretMessageDlg::OnClear, this, 32952);
 }

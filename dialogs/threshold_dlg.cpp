@@ -29,7 +29,7 @@ CThresholdDlg::CThresholdDlg(wxWindow* parent, int value)
                          ConvertDialogToPixels(wxSize(54, -1)), 0,
                          wxTextValidator(wxFILTER_DIGITS));
   SetSizerAndFit(ValueDialogLayout(this, "Level [0 ... 255]", edit_));
-  CentreOnScreen();
+  FitCaption(this);
   edit_->SetFocus();
   edit_->SelectAll();
   Bind(wxEVT_BUTTON, &CThresholdDlg::OnOK, this, wxID_OK);
