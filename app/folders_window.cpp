@@ -144,7 +144,7 @@ CFoldersDlg::CFoldersDlg(wxWindow* owner, OnFolder onFolder, OnCommand onCommand
 
   tree_->Bind(wxEVT_TREE_SEL_CHANGED, &CFoldersDlg::OnSelChanged, this);
   tree_->Bind(wxEVT_CONTEXT_MENU, &CFoldersDlg::OnContextMenu, this);
-  Bind(wxEVT_MENU, [this](wxCommandEvent& event) { onCommand_(event.GetId()); });
+  Bind(wxEVT_MENU, [this](wxCommandEvent& event) { onCommand_(ToCommandId(event.GetId())); });
   Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
     if (event.CanVeto()) {
       event.Veto();
@@ -187,7 +187,7 @@ wxMenu* CFoldersDlg::BuildContextMenu() {
       menu->AppendSeparator();
       continue;
     }
-    auto* item = new wxMenuItem(menu, e.id, e.text);
+    auto* item = new wxMenuItem(menu, ToWxId(e.id), e.text);
     item->SetBitmap(res::ArtBitmap(res::MenuArt(e.bitmap)));
     menu->Append(item);
   }

@@ -22,6 +22,12 @@ namespace veilmark::app {
 
 namespace {
 wxString Utf8(const std::string& s) { return wxString::FromUTF8(s.data(), s.size()); }
+
+// Commands of the folders window's context menu, which reach the frame too.
+bool IsContextCommand(int id) {
+  return id == image::ID_ENCRYPT_FOLDER || id == image::ID_DECRYPT_FOLDER ||
+         id == image::ID_FOLDER_OPEN_IN_BROWSER;
+}
 }  // namespace
 
 CMainFrame::CMainFrame(AppDocument& doc, SettingsStore& settings)
@@ -35,9 +41,9 @@ CMainFrame::CMainFrame(AppDocument& doc, SettingsStore& settings)
   GetStatusBar()->SetMinHeight(20);
   SetStatusText(kIdleStatusText);
 
-  wxAcceleratorEntry keys[] = {{wxACCEL_CTRL, 'Z', image::ID_EDIT_UNDO},
-                               {wxACCEL_ALT, WXK_BACK, image::ID_EDIT_UNDO},
-                               {wxACCEL_CTRL, 'P', image::ID_FILE_PRINT}};
+  wxAcceleratorEntry keys[] = {{wxACCEL_CTRL, 'Z', ToWxId(image::ID_EDIT_UNDO)},
+                               {wxACCEL_ALT, WXK_BACK, ToWxId(image::ID_EDIT_UNDO)},
+                               {wxACCEL_CTRL, 'P', ToWxId(image::ID_FILE_PRINT)}};
   SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
 
   view_ = new CLumicraftView(this, doc_);
@@ -105,7 +111,7 @@ void CMainFrame::SetStatus(const wxString& text) {
 void CMainFrame::SetMenuItem(int commandId, const wxString& text, bool checked) {
   wxMenuBar* bar = GetMenuBar();
   if (!bar) return;
-  wxMenuItem* item = bar->FindItem(commandId);
+  wxMenuItem* item = bar->FindItem(ToWxId(commandId));
   if (!item) return;
   wxString label = text;
   label.Replace("&", "&&");
@@ -121,7 +127,12 @@ void CMainFrame::DoGiveHelp(const wxString& text, bool show) {
 }
 
 void CMainFrame::OnCommand(wxCommandEvent& event) {
-  switch (event.GetId()) {
+  const int id = ToCommandId(event.GetId());
+  if (!FindCommand(id) && !IsContextCommand(id)) {
+    event.Skip();
+    return;
+  }
+  switch (id) {
     case image::ID_VIEW_TOOLBAR:
       GetToolBar()->Show(!GetToolBar()->IsShown());
       SendSizeEvent();
@@ -149,13 +160,17 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
       if (doc_.IsCommandEnabled(image::ID_APP_EXIT)) Close();
       break;
     default:
-      if (!doc_.OnCommand(event.GetId())) event.Skip();
+      if (!doc_.OnCommand(id)) event.Skip();
       break;
   }
 }
 
 void CMainFrame::OnUpdateUI(wxUpdateUIEvent& event) {
-  const int id = event.GetId();
+  const int id = ToCommandId(event.GetId());
+  if (!FindCommand(id)) {
+    event.Skip();
+    return;
+  }
   switch (id) {
     case image::ID_VIEW_TOOLBAR:
       event.Check(GetToolBar() && GetToolBar()->IsShown());
@@ -183,8 +198,7 @@ void CMainFrame::OnUpdateUI(wxUpdateUIEvent& event) {
       if (dynamic_cast<wxMenu*>(event.GetEventObject())) event.SetText(Utf8(doc_.UndoMenuText()));
       break;
     default:
-      if (FindCommand(id)) event.Enable(doc_.IsCommandEnabled(id));
-      else event.Skip();
+      event.Enable(doc_.IsCommandEnabled(id));
       break;
   }
 }
@@ -192,7 +206,7 @@ void CMainFrame::OnUpdateUI(wxUpdateUIEvent& event) {
 void CMainFrame::OnMenuOpen(wxMenuEvent& event) {
   event.Skip();
   wxMenuBar* bar = GetMenuBar();
-  wxMenuItem* item = bar ? bar->FindItem(image::ID_HIDE_MESSAGE_DISPLAY) : nullptr;
+  wxMenuItem* item = bar ? bar->FindItem(ToWxId(image::ID_HIDE_MESSAGE_DISPLAY)) : nullptr;
   if (item && event.GetMenu() == item->GetMenu()) doc_.UpdateMessageMenuItem();
 }
 

@@ -162,7 +162,7 @@ wxMenuBar* BuildMenuBar() {
         menu->AppendSeparator();
         continue;
       }
-      auto* item = new wxMenuItem(menu, c.id, Utf8(c.text), Utf8(StatusPrompt(c).c_str()),
+      auto* item = new wxMenuItem(menu, ToWxId(c.id), Utf8(c.text), Utf8(StatusPrompt(c).c_str()),
                                   c.check ? wxITEM_CHECK : wxITEM_NORMAL);
       if (c.bitmap) item->SetBitmap(res::ArtBitmap(res::MenuArt(c.bitmap)));
       menu->Append(item);
@@ -182,7 +182,7 @@ void FillToolBar(wxToolBar* toolbar) {
     const CommandDef* command = FindCommand(tool.id);
     const wxString tip = command ? Utf8(Tooltip(*command).c_str()) : wxString();
     const wxString prompt = command ? Utf8(StatusPrompt(*command).c_str()) : wxString();
-    toolbar->AddTool(tool.id, tip, res::ArtBitmap(tool.art), wxNullBitmap,
+    toolbar->AddTool(ToWxId(tool.id), tip, res::ArtBitmap(tool.art), wxNullBitmap,
                      tool.check ? wxITEM_CHECK : wxITEM_NORMAL, tip, prompt);
   }
   toolbar->Realize();

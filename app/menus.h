@@ -14,6 +14,13 @@ namespace veilmark::app {
 
 inline constexpr char kIdleStatusText[] = "Veilmark v1.1c";
 
+// wxWidgets takes menu and window ids below 32767 only; the command ids lie above. Menus,
+// toolbar and accelerators carry the command id less this offset, which keeps them clear of
+// wxWidgets' own ids (4999..5999).
+inline constexpr int kWxIdOffset = 30000;
+constexpr int ToWxId(int commandId) { return commandId - kWxIdOffset; }
+constexpr int ToCommandId(int wxId) { return wxId + kWxIdOffset; }
+
 struct CommandDef {
   int id;              // 0 for a separator
   const char* text;    // menu text with mnemonic and accelerator

@@ -58,10 +58,10 @@ CPreviewDlg::CPreviewDlg(wxWindow* owner, const AppDocument& doc)
   canvas_ = new wxWindow(this, 80, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE);
   canvas_->SetBackgroundStyle(wxBG_STYLE_PAINT);
   canvas_->SetName("Image Preview Canvas");
-  caption_ = new wxStaticText(canvas_, 32821, "Hidden message:");
+  caption_ = new wxStaticText(canvas_, wxID_ANY, "Hidden message:");
   caption_->SetBackgroundColour(*wxWHITE);
   caption_->SetForegroundColour(*wxBLACK);
-  message_ = new wxTextCtrl(canvas_, 32822, wxString(), wxDefaultPosition, wxDefaultSize,
+  message_ = new wxTextCtrl(canvas_, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
                             wxTE_MULTILINE | wxTE_READONLY);
   caption_->Hide();
   message_->Hide();

@@ -11,7 +11,7 @@
 namespace veilmark {
 
 void LimitTextLength(wxTextCtrl* text, std::size_t limit) {
-  text->SetMaxLength(static_cast<unsigned long>(limit));
+  if (text->IsSingleLine()) text->SetMaxLength(static_cast<unsigned long>(limit));
   text->Bind(wxEVT_TEXT, [text, limit](wxCommandEvent& event) {
     event.Skip();
     const wxString value = text->GetValue();

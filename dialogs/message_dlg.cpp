@@ -16,12 +16,12 @@ CEncryptDecryptMessageDlg::CEncryptDecryptMessageDlg(wxWindow* parent,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       actions_(actions) {
   const wxSize boxSize = ConvertDialogToPixels(wxSize(168, 90));
-  input_ = new wxTextCtrl(this, 33006, wxString(), wxDefaultPosition, boxSize,
+  input_ = new wxTextCtrl(this, wxID_ANY, wxString(), wxDefaultPosition, boxSize,
                           wxTE_MULTILINE | wxTE_PROCESS_ENTER);
   LimitTextLength(input_, kMaxMessageLength);
-  output_ = new wxTextCtrl(this, 33012, wxString(), wxDefaultPosition, boxSize,
+  output_ = new wxTextCtrl(this, wxID_ANY, wxString(), wxDefaultPosition, boxSize,
                            wxTE_MULTILINE | wxTE_READONLY);
-  save_ = new wxCheckBox(this, 32011, "Save");
+  save_ = new wxCheckBox(this, wxID_ANY, "Save");
 
   auto labelRow = [this](const char* label, int buttonId, const char* button) {
     auto* row = new wxBoxSizer(wxHORIZONTAL);
@@ -32,10 +32,10 @@ CEncryptDecryptMessageDlg::CEncryptDecryptMessageDlg(wxWindow* parent,
   };
 
   auto* actionsRow = new wxBoxSizer(wxHORIZONTAL);
-  actionsRow->Add(new wxButton(this, 33008, "Paste"), 0, wxRIGHT, 6);
+  actionsRow->Add(new wxButton(this, ID_PASTE, "Paste"), 0, wxRIGHT, 6);
   actionsRow->AddStretchSpacer();
-  actionsRow->Add(new wxButton(this, 33009, "Encrypt message"), 0, wxRIGHT, 6);
-  actionsRow->Add(new wxButton(this, 33010, "Decrypt message"));
+  actionsRow->Add(new wxButton(this, ID_ENCRYPT, "Encrypt message"), 0, wxRIGHT, 6);
+  actionsRow->Add(new wxButton(this, ID_DECRYPT, "Decrypt message"));
 
   auto* bottom = new wxBoxSizer(wxHORIZONTAL);
   bottom->Add(save_, 0, wxALIGN_CENTER_VERTICAL);
@@ -45,35 +45,40 @@ CEncryptDecryptMessageDlg::CEncryptDecryptMessageDlg(wxWindow* parent,
   bottom->Add(close);
 
   auto* root = new wxBoxSizer(wxVERTICAL);
-  root->Add(labelRow("Message input:", 33007, "Clear"), 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP,
+  root->Add(labelRow("Message input:", ID_CLEAR, "Clear"), 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP,
             10);
   root->Add(input_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 10);
   root->Add(actionsRow, 0, wxEXPAND | wxALL, 10);
-  root->Add(labelRow("Message output:", 33013, "Copy"), 0, wxEXPAND | wxLEFT | wxRIGHT, 10);
+  root->Add(labelRow("Message output:", ID_COPY, "Copy"), 0, wxEXPAND | wxLEFT | wxRIGHT, 10);
   root->Add(output_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 10);
   root->Add(bottom, 0, wxEXPAND | wxALL, 10);
   SetSizerAndFit(root);
   FitCaption(this);
   FromActions();
 
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Clear); }, 33007);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Paste); }, 33008);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Encrypt); }, 33009);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Decrypt); }, 33010);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Copy); }, 33013);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Clear); }, ID_CLEAR);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Paste); }, ID_PASTE);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Encrypt); }, ID_ENCRYPT);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Decrypt); }, ID_DECRYPT);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Copy); }, ID_COPY);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
     ToActions();
-    EndModal(wxID_OK);
+    Close(wxID_OK);
   }, wxID_OK);
   // Without a Cancel button the standard dialog would treat Escape and the close box as
   // "Close", which keeps the texts; both must leave the document as it was.
-  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { EndModal(wxID_CANCEL); });
+  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { Close(wxID_CANCEL); });
   Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
     if (event.GetKeyCode() == WXK_ESCAPE)
-      EndModal(wxID_CANCEL);
+      Close(wxID_CANCEL);
     else
       event.Skip();
   });
+}
+
+void CEncryptDecryptMessageDlg::Close(int result) {
+  SetReturnCode(result);
+  EndDialog(result);
 }
 
 void CEncryptDecryptMessageDlg::ToActions() {

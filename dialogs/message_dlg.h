@@ -33,6 +33,14 @@ class MessageDialogActions {
 
 class CEncryptDecryptMessageDlg : public wxDialog {
  public:
+  enum {
+    ID_CLEAR = wxID_HIGHEST + 1,
+    ID_PASTE,
+    ID_ENCRYPT,
+    ID_DECRYPT,
+    ID_COPY,
+  };
+
   CEncryptDecryptMessageDlg(wxWindow* parent, MessageDialogActions& actions);
 
   wxTextCtrl* InputEdit() const { return input_; }
@@ -40,6 +48,8 @@ class CEncryptDecryptMessageDlg : public wxDialog {
   wxCheckBox* SaveBox() const { return save_; }
 
  private:
+  // Ends the dialog with `result`, shown modally or not.
+  void Close(int result);
   void ToActions();
   void FromActions();
   void Run(void (MessageDialogActions::*action)());

@@ -18,10 +18,10 @@ CPasswordsDlg::CPasswordsDlg(wxWindow* parent, const PasswordsDialogData& data)
   grid->Add(new wxStaticText(this, wxID_ANY, "Encryption"), 0, wxALIGN_CENTER_HORIZONTAL);
   const int editWidth = ConvertDialogToPixels(wxSize(91, 0)).x;
   for (int i = 0; i < 5; ++i) {
-    auto* edit = new wxTextCtrl(this, 32901 + i, FromUtf8(data.passwords[i]), wxDefaultPosition,
+    auto* edit = new wxTextCtrl(this, wxID_ANY, FromUtf8(data.passwords[i]), wxDefaultPosition,
                                 wxSize(editWidth, -1));
     LimitTextLength(edit, kMaxPasswordLength);
-    auto* radio = new wxRadioButton(this, 32906 + i, wxString(), wxDefaultPosition,
+    auto* radio = new wxRadioButton(this, wxID_ANY, wxString(), wxDefaultPosition,
                                     wxDefaultSize, i == 0 ? wxRB_GROUP : 0);
     edits_[static_cast<std::size_t>(i)] = edit;
     radios_[static_cast<std::size_t>(i)] = radio;
@@ -39,7 +39,7 @@ CPasswordsDlg::CPasswordsDlg(wxWindow* parent, const PasswordsDialogData& data)
                                 "only the selected password will be used to encrypt content.");
   note->Wrap(editWidth + ConvertDialogToPixels(wxSize(60, 0)).x);
 
-  save_ = new wxCheckBox(this, 32912, "Save");
+  save_ = new wxCheckBox(this, wxID_ANY, "Save");
   save_->SetValue(data.save);
   auto* buttons = new wxBoxSizer(wxHORIZONTAL);
   buttons->Add(save_, 0, wxALIGN_CENTER_VERTICAL);

@@ -14,18 +14,18 @@ CSecretMessageDlg::CSecretMessageDlg(wxWindow* parent, const std::string& messag
     : wxDialog(parent, wxID_ANY, "Secret message to hide", wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       initialSave_(save) {
-  edit_ = new wxTextCtrl(this, 32951, FromUtf8(message), wxDefaultPosition,
+  edit_ = new wxTextCtrl(this, wxID_ANY, FromUtf8(message), wxDefaultPosition,
                          ConvertDialogToPixels(wxSize(220, 110)),
                          wxTE_MULTILINE | wxTE_PROCESS_ENTER);
   LimitTextLength(edit_, kMaxMessageLength);
-  save_ = new wxCheckBox(this, 32953, "Save");
+  save_ = new wxCheckBox(this, wxID_ANY, "Save");
   save_->SetValue(save);
 
   auto* hint = new wxStaticText(
       this, wxID_ANY, "Use 'Hide/Hide secret message' to hide this message within 'Image Preview'");
 
   auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  buttons->Add(new wxButton(this, 32952, "Clear"), 0, wxRIGHT, 12);
+  buttons->Add(new wxButton(this, ID_CLEAR, "Clear"), 0, wxRIGHT, 12);
   buttons->Add(save_, 0, wxALIGN_CENTER_VERTICAL);
   buttons->AddStretchSpacer();
   auto* ok = new wxButton(this, wxID_OK, "OK");
@@ -41,7 +41,7 @@ CSecretMessageDlg::CSecretMessageDlg(wxWindow* parent, const std::string& messag
   SetSizerAndFit(root);
   FitCaption(this);
   edit_->SetFocus();
-  Bind(wxEVT_BUTTON, &CSecretMessageDlg::OnClear, this, 32952);
+  Bind(wxEVT_BUTTON, &CSecretMessageDlg::OnClear, this, ID_CLEAR);
 }
 
 std::string CSecretMessageDlg::Message() const { return ToUtf8(edit_->GetValue()); }

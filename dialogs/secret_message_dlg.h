@@ -14,6 +14,8 @@ namespace veilmark {
 
 class CSecretMessageDlg : public wxDialog {
  public:
+  enum { ID_CLEAR = wxID_HIGHEST + 1 };
+
   CSecretMessageDlg(wxWindow* parent, const std::string& message, bool save);
   std::string Message() const;
   bool Save() const;
