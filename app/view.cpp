@@ -30,25 +30,16 @@ wxBitmap BlankThumbnail() {
 }  // namespace
 
 CLumicraftView::CLumicraftView(wxWindow* parent, AppDocument& doc)
-    : wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                 wxLC_ICON | wxLC_SINGLE_SEL | wxLC_AUTOARRANGE | wxBORDER_SUNKEN),
+    : ThumbnailGrid(parent, wxSize(kThumbWidth, kThumbHeight)),
       doc_(doc),
-      m_imageList(kThumbWidth, kThumbHeight, false, 0),
       builder_([this](std::function<void()> task) { CallAfter(std::move(task)); },
                WorkerCount()) {
   SetName("ListView");
   SetBackgroundColour(kListWhite);
-  SetImageList(&m_imageList, wxIMAGE_LIST_NORMAL);
-  Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& event) {
-    const long index = event.GetIndex();
-    if (index >= 0 && index < GetItemCount()) doc_.OnThumbnailSelected(static_cast<int>(index));
-  });
+  SetOnSelected([this](int index) { doc_.OnThumbnailSelected(index); });
 }
 
-CLumicraftView::~CLumicraftView() {
-  builder_.Stop();
-  SetImageList(nullptr, wxIMAGE_LIST_NORMAL);
-}
+CLumicraftView::~CLumicraftView() { builder_.Stop(); }
 
 void CLumicraftView::InitialUpdate(SettingsStore& settings,
                                    const std::vector<std::string>& folderRoots) {
@@ -85,15 +76,14 @@ void CLumicraftView::StartThumbnailBuilder() {
   builder_.Stop();
   const std::vector<std::string> names = doc_.ImageNames();
   std::vector<std::string> paths;
+  std::vector<wxString> captions;
   paths.reserve(names.size());
-  DeleteAllItems();
-  m_imageList.RemoveAll();
-  const wxBitmap blank = BlankThumbnail();
+  captions.reserve(names.size());
   for (std::size_t i = 0; i < names.size(); ++i) {
     paths.push_back(doc_.ImagePath(static_cast<int>(i)));
-    m_imageList.Add(blank);
-    InsertItem(static_cast<long>(i), Utf8(names[i]), static_cast<int>(i));
+    captions.push_back(Utf8(names[i]));
   }
+  SetItems(captions, BlankThumbnail());
   SetFlagged(0);
   done_ = 0;
   total_ = static_cast<int>(names.size());
@@ -113,13 +103,12 @@ void CLumicraftView::StopThumbnailBuilder() {
 }
 
 void CLumicraftView::OnThumbnail(int index, ThumbnailResult result) {
-  if (index < 0 || index >= m_imageList.GetImageCount()) return;
-  if (result.thumb.IsOk()) m_imageList.Replace(index, wxBitmap(result.thumb));
+  if (index < 0 || index >= GetItemCount()) return;
+  if (result.thumb.IsOk()) SetThumbnail(index, wxBitmap(result.thumb));
   doc_.SetImageKind(index, result.kind);
   if (result.kind > kKindPlain) SetFlagged(m_nFlagged + 1);
   ++done_;
   UpdateLoadingText();
-  RefreshItem(index);
 }
 
 void CLumicraftView::OnBuildFinished() {
@@ -142,6 +131,12 @@ void CLumicraftView::SetFlagged(int flagged) {
   if (m_wndLoading) m_wndLoading->Refresh();
   if (m_wndFolderInfo) m_wndFolderInfo->Refresh();
   Refresh();
+}
+
+void CLumicraftView::OnScrolled() {
+  // The labels stay at the top left corner of the visible area.
+  if (m_wndLoading) m_wndLoading->Move(10, 15);
+  if (m_wndFolderInfo) m_wndFolderInfo->Move(10, 15);
 }
 
 void CLumicraftView::ShowFolderInfo(const wxString& text, bool show) {

@@ -1,11 +1,9 @@
-// CLumicraftView: the thumbnails of the current folder, in the main window's client area.
-// It also creates and owns the two tool windows.
+// CLumicraftView: the thumbnails of the current folder, in the main window's client area,
+// with two labels over its top left corner. It also creates and owns the two tool windows.
 #pragma once
 
 #include "app/thumbnail_builder.h"
-
-#include <wx/imaglist.h>
-#include <wx/listctrl.h>
+#include "app/thumbnail_grid.h"
 
 #include <atomic>
 #include <memory>
@@ -28,7 +26,7 @@ inline constexpr int kThumbHeight = 135;
 inline const wxColour kListWhite(255, 255, 255);
 inline const wxColour kListYellow(255, 240, 189);
 
-class CLumicraftView : public wxListCtrl {
+class CLumicraftView : public ThumbnailGrid {
  public:
   CLumicraftView(wxWindow* parent, AppDocument& doc);
   ~CLumicraftView() override;
@@ -46,10 +44,12 @@ class CLumicraftView : public wxListCtrl {
   int ThumbnailsDone() const { return done_; }
   OverlayLabel* LoadingLabel() const { return m_wndLoading; }
   OverlayLabel* FolderInfoLabel() const { return m_wndFolderInfo; }
-  wxImageList& ImageList() { return m_imageList; }
 
   CFoldersDlg* m_pFoldersDlg = nullptr;
   CPreviewDlg* m_pPreviewDlg = nullptr;
+
+ protected:
+  void OnScrolled() override;
 
  private:
   void OnThumbnail(int index, ThumbnailResult result);
@@ -58,7 +58,6 @@ class CLumicraftView : public wxListCtrl {
   void SetFlagged(int flagged);
 
   AppDocument& doc_;
-  wxImageList m_imageList;
   OverlayLabel* m_wndLoading = nullptr;
   OverlayLabel* m_wndFolderInfo = nullptr;
   ThumbnailBuilder builder_;

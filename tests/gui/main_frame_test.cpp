@@ -239,13 +239,14 @@ TEST_F(FrameTest, ThumbnailsCarryCaptionsKindsAndTheBackgroundColour) {
   EXPECT_FALSE(view->LoadingLabel()->IsShown());
   EXPECT_EQ(view->GetItemCount(), 3);
   EXPECT_EQ(view->GetItemText(0), "holiday.jpg");
-  EXPECT_EQ(view->ImageList().GetImageCount(), 3);
+  EXPECT_EQ(view->GetThumbnail(1).GetSize(), wxSize(150, 135));
   EXPECT_EQ(view->FlaggedCount(), 1);
   EXPECT_EQ(view->GetBackgroundColour(), kListYellow);
   std::sort(doc.kinds.begin(), doc.kinds.end());
   EXPECT_EQ(doc.kinds, (std::vector<std::pair<int, int>>{{0, 10}, {1, 30}, {2, 10}}));
 
-  view->SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+  view->Select(2);
+  view->Select(2);  // selecting the selected item again does nothing
   EXPECT_EQ(doc.selected, std::vector<int>{2});
 
   // A folder without hidden content turns the list white again.
