@@ -77,7 +77,9 @@ class ArgbImage final : public stego::PixelGrid {
   Argb* Row(int y) { return pixels_.data() + Index(0, y); }
   const Argb* Row(int y) const { return pixels_.data() + Index(0, y); }
   Argb* Data() { return pixels_.data(); }
-  const Argb* Data() const { return pixels_.data(); }
+  // Direct access for the hiding and detection engines (null for an empty image).
+  const Argb* Data() const override { return pixels_.empty() ? nullptr : pixels_.data(); }
+  Argb* MutableData() override { return pixels_.empty() ? nullptr : pixels_.data(); }
   std::size_t PixelCount() const { return pixels_.size(); }
 
   bool operator==(const ArgbImage& other) const {

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -106,9 +107,10 @@ fs::path TemporaryBeside(const fs::path& target) {
       (static_cast<unsigned long long>(random()) << 32) ^ static_cast<unsigned long long>(random());
   char suffix[32];
   std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", tag);
-  fs::path name = target.filename();
+  fs::path name = ".";
+  name += target.filename();
   name += suffix;
-  return target.parent_path() / fs::path("." + name.string());
+  return target.parent_path() / name;
 }
 
 bool WriteFile(const fs::path& path, const void* data, std::size_t size) {

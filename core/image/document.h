@@ -48,6 +48,8 @@ class CLumicraftDoc {
   void LoadSettings();
   void SaveSettings();
   const std::string& PasswordForEncryption() const;
+  // The selected slot's password; when the slot is empty, says so and returns null.
+  const std::string* EncryptionPasswordOrWarn();
 
   // --- Folder and selection ---------------------------------------------------------
   void OpenFolder(const std::string& path);

@@ -28,12 +28,9 @@ bool CLumicraftDoc::ConfirmReplaceOutput(const std::string& output) {
 }
 
 void CLumicraftDoc::OnEncryptFile() {
-  const std::string password = PasswordForEncryption();
-  if (password.empty()) {
-    m_ui.ShowMessage(EmptySlotMessage(crypto::ValidSlotIndex(m_nPasswordIndex)), {},
-                     MessageIcon::Question);
-    return;
-  }
+  const std::string* slotPassword = EncryptionPasswordOrWarn();
+  if (!slotPassword) return;
+  const std::string password = *slotPassword;
   ScopedToolWindowsHidden hidden(m_ui);
   const auto input = m_ui.PickFile(FileDialogMode::kEncrypt, "Select file to encrypt",
                                    image::BuildAllFilesFilter());
@@ -84,12 +81,9 @@ void CLumicraftDoc::OnEncryptFolder() {
                      "Folder not found", MessageIcon::Exclamation);
     return;
   }
-  const std::string password = PasswordForEncryption();
-  if (password.empty()) {
-    m_ui.ShowMessage(EmptySlotMessage(crypto::ValidSlotIndex(m_nPasswordIndex)), {},
-                     MessageIcon::Question);
-    return;
-  }
+  const std::string* slotPassword = EncryptionPasswordOrWarn();
+  if (!slotPassword) return;
+  const std::string password = *slotPassword;
   const auto files = crypto::ListFolderFiles(fs::u8path(m_strFolder), "*.*");
   if (files.empty()) {
     m_ui.ShowMessage(

@@ -150,14 +150,10 @@ void CLumicraftDoc::OnHideFile() {
                      MessageIcon::Error);
     return;
   }
-  const std::string& password = PasswordForEncryption();
-  if (password.empty()) {
-    m_ui.ShowMessage(EmptySlotMessage(crypto::ValidSlotIndex(m_nPasswordIndex)), {},
-                     MessageIcon::Question);
-    return;
-  }
+  const std::string* password = EncryptionPasswordOrWarn();
+  if (!password) return;
   PushUndo();
-  EmbedFile(m_strFileToHide, password);
+  EmbedFile(m_strFileToHide, *password);
 }
 
 void CLumicraftDoc::OnHideMessage() {
@@ -172,12 +168,8 @@ void CLumicraftDoc::OnHideMessage() {
         MessageIcon::None);
     return;
   }
-  const std::string& password = PasswordForEncryption();
-  if (password.empty()) {
-    m_ui.ShowMessage(EmptySlotMessage(crypto::ValidSlotIndex(m_nPasswordIndex)), {},
-                     MessageIcon::Question);
-    return;
-  }
+  const std::string* password = EncryptionPasswordOrWarn();
+  if (!password) return;
   // In a private folder: never over a file of the user's that happens to have this name.
   const std::string path = JoinPath(
       PrivateTempFolder(), MessageFileName(m_arrImageNames[static_cast<std::size_t>(m_nCurrent)]));
@@ -187,7 +179,7 @@ void CLumicraftDoc::OnHideMessage() {
     const std::string bytes = MessageFileBytes(m_strMessageToHide);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
-  EmbedFile(path, password);
+  EmbedFile(path, *password);
   std::error_code ec;
   fs::remove(fs::u8path(path), ec);
 }

@@ -112,6 +112,14 @@ void CLumicraftDoc::OnSettingsPasswords() {
   SaveSettings();
 }
 
+const std::string* CLumicraftDoc::EncryptionPasswordOrWarn() {
+  const std::string& password = PasswordForEncryption();
+  if (!password.empty()) return &password;
+  m_ui.ShowMessage(EmptySlotMessage(crypto::ValidSlotIndex(m_nPasswordIndex)), {},
+                   MessageIcon::Question);
+  return nullptr;
+}
+
 bool CLumicraftDoc::CheckPasswordsDefined() {
   if (crypto::AnyPasswordDefined(m_arrPasswords)) return true;
   m_ui.ShowMessage(
@@ -142,13 +150,9 @@ void MessageDialogModel::Encrypt() {
                     MessageIcon::Question);
     return;
   }
-  const std::string& password = doc_.PasswordForEncryption();
-  if (password.empty()) {
-    ui_.ShowMessage(EmptySlotMessage(crypto::ValidSlotIndex(doc_.m_nPasswordIndex)), {},
-                    MessageIcon::Question);
-    return;
-  }
-  output = crypto::EncryptMessage(crypto::CurrentTimestamp() + "\r\n" + input, password);
+  const std::string* password = doc_.EncryptionPasswordOrWarn();
+  if (!password) return;
+  output = crypto::EncryptMessage(crypto::CurrentTimestamp() + "\r\n" + input, *password);
 }
 
 void MessageDialogModel::Decrypt() {

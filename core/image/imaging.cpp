@@ -171,6 +171,8 @@ void InitImageHandlers() {
   add(new wxXPMHandler);
 }
 
+bool ImagingReady() { return wxImage::FindHandler(wxBITMAP_TYPE_PNG) != nullptr; }
+
 ArgbImage DecodeImageFile(const std::filesystem::path& path) {
   std::FILE* file = OpenForReading(path);
   if (file == nullptr) return {};

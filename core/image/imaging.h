@@ -21,6 +21,9 @@ namespace veilmark::image {
 // thread-safe: call it at start-up.
 void InitImageHandlers();
 
+// True once InitImageHandlers() has run (the file dialogs refuse to open before that).
+bool ImagingReady();
+
 // Decodes a file into 32-bit ARGB. Formats without alpha read alpha 255; palette, grey and
 // masked images are expanded (a mask colour becomes alpha 0). A file that cannot be
 // decoded gives an image of 0 x 0. Nothing is logged.
@@ -49,7 +52,7 @@ void RotateFlipImage(ArgbImage& image, RotateFlip code);
 // nearest 8-bit value; the adjusted pixel is drawn over the current one (source-over):
 // opaque pixels receive the adjusted colour, fully transparent ones stay as they are,
 // translucent ones blend and gain alpha. A gamma of 0 or below leaves colours as they are.
-// Threshold: a component at or above the level becomes 255, below it 0.
+// Threshold: a component at or above the level (clamped to 0..255) becomes 255, below it 0.
 // Returns false for an unknown id or an empty image (nothing changes).
 bool ApplyImageOperation(ArgbImage& image, int commandId, std::int64_t param);
 
@@ -85,9 +88,10 @@ std::filesystem::path SaveOutputPath(const std::filesystem::path& folder,
 
 // Writes the image with the encoder of the MIME type (exact, case-sensitive match). JPEG
 // is written at quality 100; PNG, BMP and TIFF keep every R, G and B value (PNG and TIFF
-// keep alpha too, BMP is 24-bit); GIF is reduced to a 256-colour palette. The file is
-// written beside the target and renamed over it only when complete, so a failed save
-// leaves any existing file untouched. False on any failure.
+// keep alpha too, BMP is 24-bit); GIF is reduced to a 256-colour palette; JPEG and GIF
+// drop alpha and write the colour values as they are. The file is written beside the
+// target and renamed over it only when complete, so a failed save leaves any existing
+// file untouched. False on any failure.
 bool SaveImage(const ArgbImage& image, const std::filesystem::path& path,
                const std::string& mimeType);
 

@@ -113,6 +113,7 @@ std::string ReadHiddenBytes(const PixelGrid& grid, int startX, int startY, int c
   const std::uint64_t wantedBits = 8 * out.size();
   const int width = grid.Width();
   const int height = grid.Height();
+  if (width <= 0 || height <= 0) return out;
   const Argb* pixels = grid.Data();
   if (pixels != nullptr && startX >= 0 && startY >= 0 && startX < width && startY < height) {
     const std::uint64_t total = std::uint64_t(width) * std::uint64_t(height);

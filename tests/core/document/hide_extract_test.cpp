@@ -1,4 +1,5 @@
 #include "core/image/command_ids.h"
+#include "core/image/folder_scan.h"
 #include "core/stego/kinds.h"
 #include "tests/core/document/fixture.h"
 
@@ -45,6 +46,13 @@ TEST_F(HideTest, HiddenFileIsFoundAndExtracted) {
   const int steg = IndexOf("carrier_steg.png");
   EXPECT_EQ(doc->m_arrKinds[static_cast<std::size_t>(steg)], stego::KIND_HIDDEN_FILE);
   EXPECT_EQ(doc->m_arrKinds[static_cast<std::size_t>(IndexOf("carrier.png"))], stego::KIND_PLAIN);
+
+  // The thumbnail builder's view of the same file.
+  const crypto::SlotKeyring keyring(doc->m_arrPasswords);
+  const image::ScannedImage scanned = image::ScanImageFile(folder / "carrier_steg.png", keyring);
+  EXPECT_EQ(scanned.kind, stego::KIND_HIDDEN_FILE);
+  EXPECT_EQ(scanned.hiddenName, "data.bin");
+  EXPECT_EQ(scanned.thumbnail.GetWidth(), 150);
 
   doc->OnThumbnailSelected(steg);
   EXPECT_EQ(ui.LastStatus(), "data.bin (hidden file) Use File/Extract");
