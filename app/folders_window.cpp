@@ -104,8 +104,8 @@ void CFoldersTreeCtrl::FillChildren(const wxTreeItemId& item) {
     wxFileName child(base);
     child.AppendDir(name);
     const wxString path = child.GetPath();
-    const wxTreeItemId added = AppendItem(item, name, kIconFolder, kIconFolderOpen,
-                                          new FolderData(ToUtf8(path)));
+    const wxTreeItemId added =
+        AppendItem(item, name, kIconFolder, kIconFolderOpen, new FolderData(ToUtf8(path)));
     SetItemHasChildren(added, HasSubfolders(path));
   }
   if (GetChildrenCount(item, false) == 0) SetItemHasChildren(item, false);
@@ -180,9 +180,10 @@ wxMenu* CFoldersDlg::BuildContextMenu() {
     const char* text;
     int bitmap;
   };
-  for (const Entry& e : {Entry{image::ID_ENCRYPT_FOLDER, kEncryptFolderText, 1109},
-                         Entry{image::ID_DECRYPT_FOLDER, kDecryptFolderText, 1110},
-                         Entry{0, nullptr, 0}, Entry{image::ID_FOLDER_OPEN_IN_BROWSER, kOpenFolderText, 1111}}) {
+  for (const Entry& e :
+       {Entry{image::ID_ENCRYPT_FOLDER, kEncryptFolderText, 1109},
+        Entry{image::ID_DECRYPT_FOLDER, kDecryptFolderText, 1110}, Entry{0, nullptr, 0},
+        Entry{image::ID_FOLDER_OPEN_IN_BROWSER, kOpenFolderText, 1111}}) {
     if (e.id == 0) {
       menu->AppendSeparator();
       continue;

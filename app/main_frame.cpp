@@ -79,8 +79,10 @@ void CMainFrame::ShowFirstTime() {
   // Some window managers place new windows themselves and only follow a move of a window
   // that is already on screen: the three windows are placed again a moment after showing.
   placements_ = {{this, normalRect_}};
-  if (view_->m_pFoldersDlg) placements_.push_back({view_->m_pFoldersDlg, view_->m_pFoldersDlg->GetRect()});
-  if (view_->m_pPreviewDlg) placements_.push_back({view_->m_pPreviewDlg, view_->m_pPreviewDlg->GetRect()});
+  if (view_->m_pFoldersDlg)
+    placements_.push_back({view_->m_pFoldersDlg, view_->m_pFoldersDlg->GetRect()});
+  if (view_->m_pPreviewDlg)
+    placements_.push_back({view_->m_pPreviewDlg, view_->m_pPreviewDlg->GetRect()});
   Show();
   if (maximizeOnShow_) Maximize();
   placeTimer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
@@ -240,8 +242,10 @@ void CMainFrame::SaveWindowPlacement() {
   TrackNormalRect();
   WriteRect(settings_, "MainWindowPos", normalRect_);
   settings_.WriteInt("MainWindowMax", IsMaximized() ? 1 : 0);
-  if (view_->m_pFoldersDlg) WriteRect(settings_, "FolderWindowPos", view_->m_pFoldersDlg->GetRect());
-  if (view_->m_pPreviewDlg) WriteRect(settings_, "ImgPrevWindowPos", view_->m_pPreviewDlg->GetRect());
+  if (view_->m_pFoldersDlg)
+    WriteRect(settings_, "FolderWindowPos", view_->m_pFoldersDlg->GetRect());
+  if (view_->m_pPreviewDlg)
+    WriteRect(settings_, "ImgPrevWindowPos", view_->m_pPreviewDlg->GetRect());
 }
 
 void CMainFrame::PrintImage() {
@@ -261,8 +265,8 @@ void CMainFrame::PrintPreview() {
     delete preview;
     return;
   }
-  auto* frame = new wxPreviewFrame(preview, this, "Print Preview", wxDefaultPosition,
-                                   wxSize(800, 700));
+  auto* frame =
+      new wxPreviewFrame(preview, this, "Print Preview", wxDefaultPosition, wxSize(800, 700));
   frame->Centre();
   frame->Initialize();
   frame->Show();
@@ -271,7 +275,8 @@ void CMainFrame::PrintPreview() {
 void CMainFrame::PrintSetup() {
   wxPageSetupDialogData data(printData_.GetPrintData());
   wxPageSetupDialog dialog(this, &data);
-  if (dialog.ShowModal() == wxID_OK) printData_.SetPrintData(dialog.GetPageSetupData().GetPrintData());
+  if (dialog.ShowModal() == wxID_OK)
+    printData_.SetPrintData(dialog.GetPageSetupData().GetPrintData());
 }
 
 }  // namespace veilmark::app

@@ -5,8 +5,7 @@
 namespace veilmark::app {
 
 OverlayLabel::OverlayLabel(wxWindow* parent, const wxPoint& pos, int minWidth)
-    : wxWindow(parent, wxID_ANY, pos, wxSize(minWidth, 25), wxBORDER_NONE),
-      minWidth_(minWidth) {
+    : wxWindow(parent, wxID_ANY, pos, wxSize(minWidth, 25), wxBORDER_NONE), minWidth_(minWidth) {
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   SetFont(wxFont(wxFontInfo(12).FaceName(GetFont().GetFaceName())));
   Bind(wxEVT_PAINT, &OverlayLabel::OnPaint, this);

@@ -23,10 +23,10 @@ ThumbnailGrid::ThumbnailGrid(wxWindow* parent, wxSize thumbSize)
   Bind(wxEVT_LEFT_DOWN, &ThumbnailGrid::OnLeftDown, this);
   Bind(wxEVT_LEFT_DCLICK, &ThumbnailGrid::OnLeftDown, this);
   Bind(wxEVT_KEY_DOWN, &ThumbnailGrid::OnKeyDown, this);
-  for (const auto& type : {wxEVT_SCROLLWIN_TOP, wxEVT_SCROLLWIN_BOTTOM, wxEVT_SCROLLWIN_LINEUP,
-                           wxEVT_SCROLLWIN_LINEDOWN, wxEVT_SCROLLWIN_PAGEUP,
-                           wxEVT_SCROLLWIN_PAGEDOWN, wxEVT_SCROLLWIN_THUMBTRACK,
-                           wxEVT_SCROLLWIN_THUMBRELEASE}) {
+  for (const auto& type :
+       {wxEVT_SCROLLWIN_TOP, wxEVT_SCROLLWIN_BOTTOM, wxEVT_SCROLLWIN_LINEUP,
+        wxEVT_SCROLLWIN_LINEDOWN, wxEVT_SCROLLWIN_PAGEUP, wxEVT_SCROLLWIN_PAGEDOWN,
+        wxEVT_SCROLLWIN_THUMBTRACK, wxEVT_SCROLLWIN_THUMBRELEASE}) {
     Bind(type, [this](wxScrollWinEvent& event) {
       event.Skip();
       CallAfter([this] { OnScrolled(); });
@@ -42,9 +42,7 @@ wxSize ThumbnailGrid::CellSize() const {
   return wxSize(thumbSize_.x + 2 * kPad, thumbSize_.y + 2 * kPad + GetCharHeight() + 4);
 }
 
-int ThumbnailGrid::Columns() const {
-  return std::max(1, GetClientSize().x / CellSize().x);
-}
+int ThumbnailGrid::Columns() const { return std::max(1, GetClientSize().x / CellSize().x); }
 
 wxRect ThumbnailGrid::ItemRect(int index) const {
   const wxSize cell = CellSize();
@@ -88,12 +86,12 @@ void ThumbnailGrid::SetThumbnail(int index, const wxBitmap& bitmap) {
 
 wxString ThumbnailGrid::GetItemText(int index) const {
   return index >= 0 && index < GetItemCount() ? items_[static_cast<std::size_t>(index)].caption
-                                               : wxString();
+                                              : wxString();
 }
 
 const wxBitmap& ThumbnailGrid::GetThumbnail(int index) const {
   return index >= 0 && index < GetItemCount() ? items_[static_cast<std::size_t>(index)].bitmap
-                                               : wxNullBitmap;
+                                              : wxNullBitmap;
 }
 
 void ThumbnailGrid::Select(int index) {
@@ -151,8 +149,7 @@ void ThumbnailGrid::OnPaint(wxPaintEvent&) {
     if (item.bitmap.IsOk())
       dc.DrawBitmap(item.bitmap, rect.x + (cell.x - item.bitmap.GetWidth()) / 2,
                     rect.y + kPad + (thumbSize_.y - item.bitmap.GetHeight()) / 2);
-    const wxString caption = wxControl::Ellipsize(item.caption, dc, wxELLIPSIZE_MIDDLE,
-                                                  cell.x - 4);
+    const wxString caption = wxControl::Ellipsize(item.caption, dc, wxELLIPSIZE_MIDDLE, cell.x - 4);
     const wxSize extent = dc.GetTextExtent(caption);
     const wxPoint at(rect.x + (cell.x - extent.x) / 2, rect.y + kPad + thumbSize_.y + 4);
     if (i == selection_) {
@@ -183,14 +180,30 @@ void ThumbnailGrid::OnKeyDown(wxKeyEvent& event) {
   const int current = selection_ < 0 ? 0 : selection_;
   int target = current;
   switch (event.GetKeyCode()) {
-    case WXK_LEFT: target = current - 1; break;
-    case WXK_RIGHT: target = current + 1; break;
-    case WXK_UP: target = current - cols; break;
-    case WXK_DOWN: target = current + cols; break;
-    case WXK_PAGEUP: target = current - cols * rowsPerPage; break;
-    case WXK_PAGEDOWN: target = current + cols * rowsPerPage; break;
-    case WXK_HOME: target = 0; break;
-    case WXK_END: target = GetItemCount() - 1; break;
+    case WXK_LEFT:
+      target = current - 1;
+      break;
+    case WXK_RIGHT:
+      target = current + 1;
+      break;
+    case WXK_UP:
+      target = current - cols;
+      break;
+    case WXK_DOWN:
+      target = current + cols;
+      break;
+    case WXK_PAGEUP:
+      target = current - cols * rowsPerPage;
+      break;
+    case WXK_PAGEDOWN:
+      target = current + cols * rowsPerPage;
+      break;
+    case WXK_HOME:
+      target = 0;
+      break;
+    case WXK_END:
+      target = GetItemCount() - 1;
+      break;
     default:
       event.Skip();
       return;

@@ -32,8 +32,7 @@ wxBitmap BlankThumbnail() {
 CLumicraftView::CLumicraftView(wxWindow* parent, AppDocument& doc)
     : ThumbnailGrid(parent, wxSize(kThumbWidth, kThumbHeight)),
       doc_(doc),
-      builder_([this](std::function<void()> task) { CallAfter(std::move(task)); },
-               WorkerCount()) {
+      builder_([this](std::function<void()> task) { CallAfter(std::move(task)); }, WorkerCount()) {
   SetName("ListView");
   SetBackgroundColour(kListWhite);
   SetOnSelected([this](int index) { doc_.OnThumbnailSelected(index); });

@@ -79,8 +79,7 @@ void WxDocumentUi::ShowMessage(const std::string& text, const std::string& capti
   box.ShowModal();
 }
 
-bool WxDocumentUi::AskYesNo(const std::string& text, const std::string& caption,
-                            MessageIcon icon) {
+bool WxDocumentUi::AskYesNo(const std::string& text, const std::string& caption, MessageIcon icon) {
   wxMessageDialog box(Parent(), FromUtf8(text), Caption(caption),
                       wxYES_NO | IconStyle(icon) | wxSTAY_ON_TOP | wxCENTRE);
   return box.ShowModal() == wxID_YES;
@@ -128,8 +127,7 @@ void WxDocumentUi::SetBusy(bool busy) {
   }
 }
 
-void WxDocumentUi::BeginProgress(const std::string& title, const std::string& text,
-                                 int maximum) {
+void WxDocumentUi::BeginProgress(const std::string& title, const std::string& text, int maximum) {
   progress_.reset();
   progressActive_ = true;
   progressTitle_ = title;

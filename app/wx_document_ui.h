@@ -23,8 +23,7 @@ class WxDocumentUi final : public DocumentUi {
   // requests are ignored.
   void Attach(CMainFrame* frame) { frame_ = frame; }
 
-  void ShowMessage(const std::string& text, const std::string& caption,
-                   MessageIcon icon) override;
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
   bool AskYesNo(const std::string& text, const std::string& caption, MessageIcon icon) override;
   std::optional<std::string> PickFile(FileDialogMode mode, const std::string& title,
                                       const std::string& filter) override;

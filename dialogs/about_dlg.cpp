@@ -15,16 +15,15 @@ CAboutDlg::CAboutDlg(wxWindow* parent)
     : wxDialog(parent, wxID_ANY, "About Veilmark", wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
   auto* top = new wxBoxSizer(wxHORIZONTAL);
-  top->Add(new wxStaticBitmap(this, wxID_ANY, wxBitmap(res::ProgramIconImage(48))), 0,
-           wxALL, 10);
+  top->Add(new wxStaticBitmap(this, wxID_ANY, wxBitmap(res::ProgramIconImage(48))), 0, wxALL, 10);
   auto* heading = new wxBoxSizer(wxVERTICAL);
-  auto* version = new wxStaticText(this, wxID_ANY, kVersionText, wxDefaultPosition,
-                                   wxDefaultSize, wxST_NO_AUTORESIZE);
+  auto* version = new wxStaticText(this, wxID_ANY, kVersionText, wxDefaultPosition, wxDefaultSize,
+                                   wxST_NO_AUTORESIZE);
   version->SetLabelText(kVersionText);
   version->SetFont(version->GetFont().Bold());
   heading->Add(version, 0, wxBOTTOM, 4);
-  heading->Add(new wxStaticText(this, wxID_ANY, "Written by the Veilmark developers"), 0,
-               wxBOTTOM, 4);
+  heading->Add(new wxStaticText(this, wxID_ANY, "Written by the Veilmark developers"), 0, wxBOTTOM,
+               4);
   heading->Add(new wxStaticText(this, wxID_ANY, kProductWebPage));
   top->Add(heading, 1, wxTOP | wxRIGHT | wxBOTTOM, 10);
 

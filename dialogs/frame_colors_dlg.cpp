@@ -30,8 +30,8 @@ wxStaticText* Text(wxWindow* parent, const char* text, int wrapDialogUnits) {
 }  // namespace
 
 CHelpColorsAppDlg::CHelpColorsAppDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, "Frame colors of the thumbnails", wxDefaultPosition,
-               wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
+    : wxDialog(parent, wxID_ANY, "Frame colors of the thumbnails", wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
   struct Example {
     const char* text;
     int picture;

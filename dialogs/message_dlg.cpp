@@ -56,15 +56,23 @@ CEncryptDecryptMessageDlg::CEncryptDecryptMessageDlg(wxWindow* parent,
   FitCaption(this);
   FromActions();
 
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Clear); }, ID_CLEAR);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Paste); }, ID_PASTE);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Encrypt); }, ID_ENCRYPT);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Decrypt); }, ID_DECRYPT);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Copy); }, ID_COPY);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
-    ToActions();
-    Close(wxID_OK);
-  }, wxID_OK);
+  Bind(
+      wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Clear); }, ID_CLEAR);
+  Bind(
+      wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Paste); }, ID_PASTE);
+  Bind(
+      wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Encrypt); }, ID_ENCRYPT);
+  Bind(
+      wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Decrypt); }, ID_DECRYPT);
+  Bind(
+      wxEVT_BUTTON, [this](wxCommandEvent&) { Run(&MessageDialogActions::Copy); }, ID_COPY);
+  Bind(
+      wxEVT_BUTTON,
+      [this](wxCommandEvent&) {
+        ToActions();
+        Close(wxID_OK);
+      },
+      wxID_OK);
   // Without a Cancel button the standard dialog would treat Escape and the close box as
   // "Close", which keeps the texts; both must leave the document as it was.
   Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { Close(wxID_CANCEL); });

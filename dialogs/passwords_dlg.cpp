@@ -21,8 +21,8 @@ CPasswordsDlg::CPasswordsDlg(wxWindow* parent, const PasswordsDialogData& data)
     auto* edit = new wxTextCtrl(this, wxID_ANY, FromUtf8(data.passwords[i]), wxDefaultPosition,
                                 wxSize(editWidth, -1));
     LimitTextLength(edit, kMaxPasswordLength);
-    auto* radio = new wxRadioButton(this, wxID_ANY, wxString(), wxDefaultPosition,
-                                    wxDefaultSize, i == 0 ? wxRB_GROUP : 0);
+    auto* radio = new wxRadioButton(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
+                                    i == 0 ? wxRB_GROUP : 0);
     edits_[static_cast<std::size_t>(i)] = edit;
     radios_[static_cast<std::size_t>(i)] = radio;
     grid->Add(edit, 1, wxEXPAND);

@@ -14,9 +14,9 @@ CSecretMessageDlg::CSecretMessageDlg(wxWindow* parent, const std::string& messag
     : wxDialog(parent, wxID_ANY, "Secret message to hide", wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       initialSave_(save) {
-  edit_ = new wxTextCtrl(this, wxID_ANY, FromUtf8(message), wxDefaultPosition,
-                         ConvertDialogToPixels(wxSize(220, 110)),
-                         wxTE_MULTILINE | wxTE_PROCESS_ENTER);
+  edit_ =
+      new wxTextCtrl(this, wxID_ANY, FromUtf8(message), wxDefaultPosition,
+                     ConvertDialogToPixels(wxSize(220, 110)), wxTE_MULTILINE | wxTE_PROCESS_ENTER);
   LimitTextLength(edit_, kMaxMessageLength);
   save_ = new wxCheckBox(this, wxID_ANY, "Save");
   save_->SetValue(save);

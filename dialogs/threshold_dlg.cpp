@@ -25,9 +25,9 @@ std::optional<int> ParseThreshold(const std::string& text) {
 CThresholdDlg::CThresholdDlg(wxWindow* parent, int value)
     : wxDialog(parent, wxID_ANY, "Threshold", wxDefaultPosition, wxDefaultSize, wxCAPTION),
       value_(value) {
-  edit_ = new wxTextCtrl(this, 1002, wxString::Format("%d", value), wxDefaultPosition,
-                         ConvertDialogToPixels(wxSize(54, -1)), 0,
-                         wxTextValidator(wxFILTER_DIGITS));
+  edit_ =
+      new wxTextCtrl(this, 1002, wxString::Format("%d", value), wxDefaultPosition,
+                     ConvertDialogToPixels(wxSize(54, -1)), 0, wxTextValidator(wxFILTER_DIGITS));
   SetSizerAndFit(ValueDialogLayout(this, "Level [0 ... 255]", edit_));
   FitCaption(this);
   edit_->SetFocus();

@@ -68,8 +68,7 @@ std::vector<Pt> Painter::Arc(double cx, double cy, double r, double fromDeg, dou
   return pts;
 }
 
-void Painter::ArrowHead(double x, double y, double dx, double dy, double size,
-                        const wxColour& c) {
+void Painter::ArrowHead(double x, double y, double dx, double dy, double size, const wxColour& c) {
   const double len = std::hypot(dx, dy);
   if (len == 0) return;
   const double ux = dx / len, uy = dy / len;
@@ -469,11 +468,11 @@ wxBitmap ArtBitmap(Art art, int size) { return wxBitmap(ArtImage(art, size)); }
 
 Art MenuArt(int resourceId) {
   static constexpr Art kMenu[] = {
-      Art::Extract,       Art::HideFile,      Art::HideMessage,   Art::SelectFile,
-      Art::EnterMessage,  Art::UnselectFile,  Art::Passwords,     Art::Undo,
-      Art::Redo,          Art::EncryptFolder, Art::DecryptFolder, Art::OpenFolder,
+      Art::Extract,       Art::HideFile,      Art::HideMessage,    Art::SelectFile,
+      Art::EnterMessage,  Art::UnselectFile,  Art::Passwords,      Art::Undo,
+      Art::Redo,          Art::EncryptFolder, Art::DecryptFolder,  Art::OpenFolder,
       Art::EncryptFile,   Art::DecryptFile,   Art::EncryptMessage, Art::RefreshFolder,
-      Art::SamplesFolder, Art::Exit,          Art::FrameColors,   Art::WebSite,
+      Art::SamplesFolder, Art::Exit,          Art::FrameColors,    Art::WebSite,
       Art::Disclaimer,    Art::About};
   const int i = resourceId - 1100;
   if (i < 0 || i >= static_cast<int>(std::size(kMenu))) return Art::Blank;

@@ -33,8 +33,8 @@ TEST(FitImageRect, KeepsProportionsAndCentres) {
 TEST(StoredRect, SixteenLittleEndianBytesOfLeftTopRightBottom) {
   const std::string bytes = EncodeRect(wxRect(-1920, 20, 300, 40));
   ASSERT_EQ(bytes.size(), 16u);
-  EXPECT_EQ(bytes.substr(0, 4), std::string("\x80\xF8\xFF\xFF", 4));  // -1920
-  EXPECT_EQ(bytes.substr(8, 4), std::string("\xAC\xF9\xFF\xFF", 4));  // right -1620
+  EXPECT_EQ(bytes.substr(0, 4), std::string("\x80\xF8\xFF\xFF", 4));   // -1920
+  EXPECT_EQ(bytes.substr(8, 4), std::string("\xAC\xF9\xFF\xFF", 4));   // right -1620
   EXPECT_EQ(bytes.substr(12, 4), std::string("\x3C\x00\x00\x00", 4));  // bottom 60
   EXPECT_EQ(DecodeRect(bytes), wxRect(-1920, 20, 300, 40));
   // A short value leaves the missing fields 0; a long one is cut to 16 bytes.

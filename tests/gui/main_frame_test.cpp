@@ -1,7 +1,7 @@
 // The main window over a scripted document: menus and toolbar, routing, enabling, the View
 // toggles, the thumbnail view, and window positions kept across a restart.
-#include "app/folders_window.h"
 #include "app/main_frame.h"
+#include "app/folders_window.h"
 #include "app/menus.h"
 #include "app/overlay_label.h"
 #include "app/preview_window.h"
@@ -69,22 +69,53 @@ class FrameTest : public ::testing::Test {
 TEST_F(FrameTest, EveryDocumentCommandHasAMenuItemAndTheToolbarKeepsItsOrder) {
   EXPECT_EQ(frame->GetTitle(), "Veilmark");
   wxMenuBar* bar = frame->GetMenuBar();
-  for (int id : {ID_FILE_EXTRACT_HIDDEN, ID_FILE_SAVE_PNG,      ID_FILE_SAVE_BMP,
-                 ID_FILE_SAVE_TIFF,      ID_FILE_SAVE_JPG,      ID_FILE_SAVE_GIF,
-                 ID_FILE_PRINT,          ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP,
-                 ID_APP_EXIT,            ID_HIDE_SELECT_FILE,   ID_HIDE_UNSELECT_FILE,
-                 ID_HIDE_FILE,           ID_HIDE_FILE_DISPLAY,  ID_HIDE_ENTER_MESSAGE,
-                 ID_HIDE_MESSAGE,        ID_HIDE_MESSAGE_DISPLAY, ID_ENCRYPT_FILE,
-                 ID_DECRYPT_FILE,        ID_ENCRYPT_FOLDER,     ID_DECRYPT_FOLDER,
-                 ID_ENCRYPT_MESSAGE,     ID_SETTINGS_PASSWORDS, ID_EDIT_UNDO,
-                 ID_EDIT_REDO,           ID_EDIT_MIRROR,        ID_EDIT_FLIP,
-                 ID_EDIT_ROTATE_RIGHT,   ID_EDIT_ROTATE_LEFT,   ID_EDIT_GRAYSCALE,
-                 ID_EDIT_NEGATIVE,       ID_EDIT_GAMMA,         ID_EDIT_THRESHOLD,
-                 ID_EDIT_LIGHTEN,        ID_EDIT_DARKEN,        ID_EDIT_CONTRAST,
-                 ID_EDIT_SHARPEN,        ID_FOLDER_REFRESH,     ID_FOLDER_SAMPLES,
-                 ID_VIEW_TOOLBAR,        ID_VIEW_STATUS_BAR,    ID_VIEW_FOLDERS,
-                 ID_VIEW_PREVIEW,        ID_HELP_FRAME_COLORS,  ID_HELP_WEB_SITE,
-                 ID_HELP_DISCLAIMER,     ID_HELP_ABOUT}) {
+  for (int id : {ID_FILE_EXTRACT_HIDDEN,
+                 ID_FILE_SAVE_PNG,
+                 ID_FILE_SAVE_BMP,
+                 ID_FILE_SAVE_TIFF,
+                 ID_FILE_SAVE_JPG,
+                 ID_FILE_SAVE_GIF,
+                 ID_FILE_PRINT,
+                 ID_FILE_PRINT_PREVIEW,
+                 ID_FILE_PRINT_SETUP,
+                 ID_APP_EXIT,
+                 ID_HIDE_SELECT_FILE,
+                 ID_HIDE_UNSELECT_FILE,
+                 ID_HIDE_FILE,
+                 ID_HIDE_FILE_DISPLAY,
+                 ID_HIDE_ENTER_MESSAGE,
+                 ID_HIDE_MESSAGE,
+                 ID_HIDE_MESSAGE_DISPLAY,
+                 ID_ENCRYPT_FILE,
+                 ID_DECRYPT_FILE,
+                 ID_ENCRYPT_FOLDER,
+                 ID_DECRYPT_FOLDER,
+                 ID_ENCRYPT_MESSAGE,
+                 ID_SETTINGS_PASSWORDS,
+                 ID_EDIT_UNDO,
+                 ID_EDIT_REDO,
+                 ID_EDIT_MIRROR,
+                 ID_EDIT_FLIP,
+                 ID_EDIT_ROTATE_RIGHT,
+                 ID_EDIT_ROTATE_LEFT,
+                 ID_EDIT_GRAYSCALE,
+                 ID_EDIT_NEGATIVE,
+                 ID_EDIT_GAMMA,
+                 ID_EDIT_THRESHOLD,
+                 ID_EDIT_LIGHTEN,
+                 ID_EDIT_DARKEN,
+                 ID_EDIT_CONTRAST,
+                 ID_EDIT_SHARPEN,
+                 ID_FOLDER_REFRESH,
+                 ID_FOLDER_SAMPLES,
+                 ID_VIEW_TOOLBAR,
+                 ID_VIEW_STATUS_BAR,
+                 ID_VIEW_FOLDERS,
+                 ID_VIEW_PREVIEW,
+                 ID_HELP_FRAME_COLORS,
+                 ID_HELP_WEB_SITE,
+                 ID_HELP_DISCLAIMER,
+                 ID_HELP_ABOUT}) {
     wxMenuItem* item = bar->FindItem(ToWxId(id));
     ASSERT_NE(item, nullptr) << id;
     EXPECT_FALSE(item->GetHelp().empty()) << id;
@@ -92,7 +123,8 @@ TEST_F(FrameTest, EveryDocumentCommandHasAMenuItemAndTheToolbarKeepsItsOrder) {
   EXPECT_EQ(bar->GetMenuCount(), 7u);
   EXPECT_EQ(bar->GetMenuLabel(6), "Hel&p");
   EXPECT_EQ(bar->FindItem(ToWxId(ID_FILE_PRINT))->GetItemLabel(), "&Print ...\tCtrl+P");
-  EXPECT_EQ(bar->FindItem(ToWxId(ID_EDIT_ROTATE_RIGHT))->GetItemLabelText(), wxString::FromUTF8("Rotate Right 90°"));
+  EXPECT_EQ(bar->FindItem(ToWxId(ID_EDIT_ROTATE_RIGHT))->GetItemLabelText(),
+            wxString::FromUTF8("Rotate Right 90°"));
 
   wxToolBar* tools = frame->GetToolBar();
   std::vector<int> ids;
@@ -102,12 +134,13 @@ TEST_F(FrameTest, EveryDocumentCommandHasAMenuItemAndTheToolbarKeepsItsOrder) {
     ids.push_back(ToCommandId(tool->GetId()));
     EXPECT_FALSE(tool->GetShortHelp().empty()) << tool->GetId();
   }
-  EXPECT_EQ(ids, (std::vector<int>{ID_FILE_EXTRACT_HIDDEN, ID_HIDE_SELECT_FILE,
-                                   ID_HIDE_UNSELECT_FILE, ID_HIDE_FILE, ID_HIDE_ENTER_MESSAGE,
-                                   ID_HIDE_MESSAGE, ID_SETTINGS_PASSWORDS, ID_EDIT_UNDO,
-                                   ID_EDIT_REDO, ID_VIEW_FOLDERS, ID_VIEW_PREVIEW,
-                                   ID_FOLDER_REFRESH, ID_APP_EXIT}));
-  EXPECT_EQ(tools->GetToolShortHelp(ToWxId(ID_SETTINGS_PASSWORDS)), "Encryption/Decryption passwords");
+  EXPECT_EQ(ids,
+            (std::vector<int>{ID_FILE_EXTRACT_HIDDEN, ID_HIDE_SELECT_FILE, ID_HIDE_UNSELECT_FILE,
+                              ID_HIDE_FILE, ID_HIDE_ENTER_MESSAGE, ID_HIDE_MESSAGE,
+                              ID_SETTINGS_PASSWORDS, ID_EDIT_UNDO, ID_EDIT_REDO, ID_VIEW_FOLDERS,
+                              ID_VIEW_PREVIEW, ID_FOLDER_REFRESH, ID_APP_EXIT}));
+  EXPECT_EQ(tools->GetToolShortHelp(ToWxId(ID_SETTINGS_PASSWORDS)),
+            "Encryption/Decryption passwords");
   EXPECT_EQ(tools->GetToolLongHelp(ToWxId(ID_SETTINGS_PASSWORDS)),
             "Set the encryption and decryption passwords");
 }

@@ -49,7 +49,8 @@ TEST(ThumbnailBuilder, DeliversEveryThumbnailOnTheUiThreadThenFinishes) {
 TEST(ThumbnailBuilder, EmptyFolderFinishesToo) {
   ThumbnailBuilder builder(UiPost(), 2);
   bool finished = false;
-  builder.Start({}, nullptr, [](int, ThumbnailResult) {}, [&] { finished = true; });
+  builder.Start(
+      {}, nullptr, [](int, ThumbnailResult) {}, [&] { finished = true; });
   EXPECT_TRUE(PumpUntil([&] { return finished; }));
 }
 
@@ -86,12 +87,12 @@ TEST(ThumbnailBuilder, RestartDropsTheResultsOfThePreviousBuild) {
   std::vector<std::string> seen;
   bool finished = false;
   auto maker = [](const std::string&) { return ThumbnailResult{}; };
-  builder.Start({"old0", "old1", "old2"}, maker, [&](int i, ThumbnailResult) {
-    seen.push_back("old" + std::to_string(i));
-  }, [] {});
-  builder.Start({"new0"}, maker, [&](int i, ThumbnailResult) {
-    seen.push_back("new" + std::to_string(i));
-  }, [&] { finished = true; });
+  builder.Start(
+      {"old0", "old1", "old2"}, maker,
+      [&](int i, ThumbnailResult) { seen.push_back("old" + std::to_string(i)); }, [] {});
+  builder.Start(
+      {"new0"}, maker, [&](int i, ThumbnailResult) { seen.push_back("new" + std::to_string(i)); },
+      [&] { finished = true; });
   ASSERT_TRUE(PumpUntil([&] { return finished; }));
   EXPECT_EQ(seen, std::vector<std::string>{"new0"});
 }
@@ -100,9 +101,10 @@ TEST(ThumbnailBuilder, AFailingImageGetsAPlainThumbnail) {
   ThumbnailBuilder builder(UiPost(), 1);
   int kind = 0;
   bool finished = false;
-  builder.Start({"broken"}, [](const std::string&) -> ThumbnailResult {
-    throw std::runtime_error("cannot decode");
-  }, [&](int, ThumbnailResult r) { kind = r.kind; }, [&] { finished = true; });
+  builder.Start(
+      {"broken"},
+      [](const std::string&) -> ThumbnailResult { throw std::runtime_error("cannot decode"); },
+      [&](int, ThumbnailResult r) { kind = r.kind; }, [&] { finished = true; });
   ASSERT_TRUE(PumpUntil([&] { return finished; }));
   EXPECT_EQ(kind, kKindPlain);
 }
