@@ -1,5 +1,9 @@
 #include "cli/cli.h"
 
+#include "core/image/imaging.h"
+
+#include <wx/init.h>
+
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -14,15 +18,17 @@ constexpr char kProgram[] = "veilmark-cli";
 void PrintOverallHelp(std::ostream& out) {
   out << "Usage: " << kProgram << " COMMAND [OPTIONS] [OPERANDS]\n"
       << "       " << kProgram << " COMMAND --help\n\n"
-      << "Encrypts files and messages with Veilmark's formats.\n\nCommands:\n";
+      << "Hides files and messages in images, finds them again, and encrypts files,\n"
+      << "folders and messages with Veilmark's formats.\n\nCommands:\n";
   for (const Command& c : Commands()) {
     std::string head = "  " + c.name;
     head.resize(std::max<std::size_t>(head.size() + 2, 18), ' ');
     out << head << c.summary << "\n";
   }
-  out << "\nPasswords are never taken from the command line: they are asked for on the\n"
-      << "terminal, or read from a file or standard input, one per line (up to five,\n"
-      << "tried in order; the first one encrypts).\n\n"
+  out << "\nPasswords are never taken from the command line. They are read from a file or\n"
+      << "standard input, one per line (up to five, tried in order; the first one\n"
+      << "encrypts); otherwise the passwords stored by the desktop program are used (the\n"
+      << "selected one encrypts); when none is stored they are asked for on the terminal.\n\n"
       << "Exit status: 0 success, 1 the operation failed, 2 usage error.\n";
 }
 
@@ -121,14 +127,26 @@ const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = [] {
     std::vector<Command> list;
     AddCryptoCommands(list);
+    AddFolderCommands(list);
+    AddImageCommands(list);
+    AddSlotsCommand(list);
     return list;
   }();
   return commands;
 }
 
 void PrintError(const std::string& message) {
-  std::cerr << kProgram << ": " << message << std::endl;
+  std::string text;
+  text.reserve(message.size());
+  for (std::size_t i = 0; i < message.size(); ++i)
+    if (message[i] != '\r' || i + 1 >= message.size() || message[i + 1] != '\n') text += message[i];
+  std::cerr << kProgram << ": " << text << std::endl;
 }
+
+std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+
+EngineReportsMuted::EngineReportsMuted() : saved_(std::cout.rdbuf(&null_)) {}
+EngineReportsMuted::~EngineReportsMuted() { std::cout.rdbuf(saved_); }
 
 int UsageError(const std::string& command, const std::string& message) {
   PrintError((command.empty() ? "" : command + ": ") + message);
@@ -167,6 +185,13 @@ int Main(int argc, char** argv) {
     PrintCommandHelp(*command, std::cout);
     return kExitOk;
   }
+  // The image codecs and the settings store belong to wxWidgets.
+  wxInitializer wx;
+  if (!wx.IsOk()) {
+    PrintError("cannot initialise wxWidgets");
+    return kExitFailed;
+  }
+  image::InitImageHandlers();
   return command->run(inv);
 }
 

@@ -2,9 +2,11 @@
 // one table entry: its name, help texts, the options it accepts and a run function.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -53,11 +55,34 @@ struct Command {
 // Every subcommand, in the order the help lists them.
 const std::vector<Command>& Commands();
 void AddCryptoCommands(std::vector<Command>& commands);
+void AddFolderCommands(std::vector<Command>& commands);
+void AddImageCommands(std::vector<Command>& commands);
+void AddSlotsCommand(std::vector<Command>& commands);
 
-// Messages on standard error, prefixed with the program name.
+// Messages on standard error, prefixed with the program name. CR LF line ends of the
+// program's texts become plain line feeds.
 void PrintError(const std::string& message);
+std::string Quoted(const std::filesystem::path& path);
 // A usage error of `command`: prints the message and a hint, returns kExitUsage.
 int UsageError(const std::string& command, const std::string& message);
+
+// The engines write the text of every Crypto++ failure, which each wrong password slot
+// causes, to standard output; commands whose standard output is their result keep it
+// silent while the engines run.
+class EngineReportsMuted {
+ public:
+  EngineReportsMuted();
+  ~EngineReportsMuted();
+  EngineReportsMuted(const EngineReportsMuted&) = delete;
+  EngineReportsMuted& operator=(const EngineReportsMuted&) = delete;
+
+ private:
+  struct NullBuffer : std::streambuf {
+    int overflow(int c) override { return traits_type::not_eof(c); }
+  };
+  NullBuffer null_;
+  std::streambuf* saved_;
+};
 
 int Main(int argc, char** argv);
 

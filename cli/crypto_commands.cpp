@@ -22,8 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using crypto::FileStatus;
 
-std::string Quoted(const fs::path& p) { return "'" + p.string() + "'"; }
-
 std::string Reason(FileStatus status, const fs::path& input, const fs::path& output) {
   switch (status) {
     case FileStatus::kInputUnreadable:
@@ -163,11 +161,6 @@ int RunMessageDecrypt(const Invocation& inv) {
   std::fill(text->begin(), text->end(), '\0');
   return std::cout.flush() ? kExitOk : kExitFailed;
 }
-
-const char kPasswordNote[] =
-    "Passwords come from the terminal (asked without echo), from --password-file or\n"
-    "from --password-stdin: one password per line, up to five, tried in order when\n"
-    "decrypting; the first one encrypts.\n";
 
 }  // namespace
 

@@ -1,5 +1,8 @@
 #include "cli/password_input.h"
 
+#include "cli/stored_passwords.h"
+#include "core/image/dialog_logic.h"
+
 #include <algorithm>
 #include <fstream>
 #include <iostream>
@@ -127,7 +130,31 @@ bool FromTerminal(const std::string& command, PasswordUse use, crypto::PasswordS
   return ok;
 }
 
+// The stored slots, when any is defined: the five of them to decrypt, the selected one to
+// encrypt. False when none is stored, or (with `exitCode` set) when the selected one is empty.
+bool FromStoredSlots(PasswordUse use, crypto::PasswordSlots& slots, int& exitCode) {
+  StoredPasswords stored = LoadStoredPasswords();
+  if (!crypto::AnyPasswordDefined(stored.slots)) return false;
+  if (use == PasswordUse::kDecrypt) {
+    slots = stored.slots;
+  } else if (stored.slots[static_cast<std::size_t>(stored.selected)].empty()) {
+    PrintError(EmptySlotMessage(stored.selected));
+    exitCode = kExitFailed;
+  } else {
+    slots[0] = stored.slots[static_cast<std::size_t>(stored.selected)];
+  }
+  WipeSlots(stored.slots);
+  return true;
+}
+
 }  // namespace
+
+const char kPasswordNote[] =
+    "Passwords come from --password-file or --password-stdin: one password per line,\n"
+    "up to five, tried in order when decrypting; the first one encrypts. Without\n"
+    "them the desktop program's stored passwords are used (the selected one\n"
+    "encrypts, all are tried to decrypt), or, when none is stored, the terminal asks\n"
+    "for one without echo.\n";
 
 bool ParsePasswordLines(const std::string& text, crypto::PasswordSlots& slots, std::string& error) {
   std::vector<std::string> lines;
@@ -199,6 +226,8 @@ std::optional<crypto::PasswordSlots> GetPasswords(const Invocation& inv, Passwor
       exitCode = UsageError(inv.command, error);
       return std::nullopt;
     }
+  } else if (FromStoredSlots(use, slots, exitCode)) {
+    if (exitCode != kExitOk) return std::nullopt;
   } else if (!FromTerminal(inv.command, use, slots, exitCode)) {
     return std::nullopt;
   }

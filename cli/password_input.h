@@ -1,5 +1,5 @@
 // Where veilmark-cli takes its passwords from: never the command line, but a file, standard
-// input, or the terminal without echo.
+// input, the desktop program's stored slots, or the terminal without echo.
 #pragma once
 
 #include "cli/cli.h"
@@ -15,8 +15,12 @@ enum class PasswordUse {
   kDecrypt,  // every password is tried in order
 };
 
-// The password slots for this invocation, from --password-file, --password-stdin or the
-// terminal. `stdinHoldsData`: the command reads its input from standard input, so
+// The help paragraph on where passwords come from.
+extern const char kPasswordNote[];
+
+// The password slots for this invocation, from --password-file or --password-stdin; else
+// from the stored slots (for encryption the selected slot alone, as slot 1); else from
+// the terminal. `stdinHoldsData`: the command reads its input from standard input, so
 // --password-stdin is refused. On failure the message is printed, `exitCode` is set and
 // nothing is returned.
 std::optional<crypto::PasswordSlots> GetPasswords(const Invocation& inv, PasswordUse use,

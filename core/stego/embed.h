@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/crypto/cipher.h"
+#include "core/stego/payload.h"
 #include "core/stego/pixel_grid.h"
 
 #include <array>
@@ -24,6 +25,16 @@ inline std::uint32_t StorageCapacity(const PixelGrid& grid) {
 }
 constexpr std::int64_t RequiredCapacity(std::uint64_t fileSize) {
   return static_cast<std::int64_t>(fileSize) + kCapacityOverhead;
+}
+// The largest file whose data block stays below the header's seven-digit length field.
+inline constexpr std::int64_t kLargestHiddenFile =
+    static_cast<std::int64_t>(((kDataLengthLimit - 1) / 16 - 1) * 16 + 15) - kFillerLength;
+// The size of the largest file EmbedPayload accepts for a grid of this capacity; -1 when
+// not even an empty file fits.
+constexpr std::int64_t LargestHiddenFile(std::uint32_t capacity) {
+  const std::int64_t byCapacity = std::int64_t{capacity} - kCapacityOverhead;
+  if (byCapacity < 0) return -1;
+  return byCapacity < kLargestHiddenFile ? byCapacity : kLargestHiddenFile;
 }
 
 // Counts of each value 0..255 in red, green and blue (in this order).

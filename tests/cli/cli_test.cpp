@@ -1,58 +1,23 @@
 // Runs veilmark-cli on scratch files: exit codes, outputs, and that no file is ever lost.
 #include "core/crypto/cipher.h"
-#include "tests/core/crypto/test_files.h"
+#include "tests/cli/cli_support.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-namespace veilmark {
+namespace veilmark::clitest {
 namespace {
 
-namespace fs = std::filesystem;
 using testutil::PatternBytes;
-using testutil::ReadFile;
-using testutil::WriteFile;
-
-struct Result {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
-
-class CliTest : public testutil::TempFolder {
- protected:
-  // Runs the program in the scratch folder; `args` is shell text (quote as needed).
-  // `wrap` is shell text around the command, "%s" standing for it.
-  Result Run(const std::string& args, const std::string& input = "",
-             const std::string& wrap = "%s") {
-    WriteFile(Path(".in"), input);
-    std::string command = wrap;
-    command.replace(command.find("%s"), 2, std::string(VEILMARK_CLI) + " " + args);
-    const std::string line = "cd '" + dir_.string() + "' && { " + command + "; } <.in >.out 2>.err";
-    const int status = std::system(line.c_str());
-    Result r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = ReadFile(Path(".out"));
-    r.err = ReadFile(Path(".err"));
-    for (const char* f : {".in", ".out", ".err"}) fs::remove(Path(f));
-    return r;
-  }
-  void Passwords(const std::string& lines) { WriteFile(Path("pw"), lines); }
-};
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 TEST_F(CliTest, HelpForEveryCommand) {
   const Result all = Run("--help");
   EXPECT_EQ(all.code, 0);
-  for (const char* command : {"encrypt", "decrypt", "msg-encrypt", "msg-decrypt"}) {
+  for (const char* command :
+       {"encrypt", "decrypt", "msg-encrypt", "msg-decrypt", "encrypt-folder", "decrypt-folder",
+        "hide", "extract", "scan", "capacity", "convert", "slots"}) {
     SCOPED_TRACE(command);
     EXPECT_TRUE(Contains(all.out, command));
     const Result one = Run(std::string(command) + " --help");
@@ -249,4 +214,4 @@ TEST_F(CliTest, PasswordsFromTerminal) {
 }
 
 }  // namespace
-}  // namespace veilmark
+}  // namespace veilmark::clitest

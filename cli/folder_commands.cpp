@@ -1,0 +1,206 @@
+// encrypt-folder and decrypt-folder: the desktop's folder commands, with a question on the
+// terminal (or --yes), progress on standard error, and Ctrl+C stopping between files.
+#include "cli/cli.h"
+#include "cli/password_input.h"
+#include "core/crypto/files.h"
+#include "core/crypto/folder_crypt.h"
+#include "core/image/text_util.h"
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace veilmark::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const Option kYesOption{"--yes", "", "encrypt without asking for confirmation"};
+
+// A signal handler can reach nothing but a flag of static storage.
+volatile std::sig_atomic_t g_stopRequested = 0;
+extern "C" void RequestStop(int) { g_stopRequested = 1; }
+
+// While it lives, SIGINT and SIGTERM ask the folder loop to stop after the current file.
+class StopBetweenFiles {
+ public:
+  StopBetweenFiles() {
+    g_stopRequested = 0;
+#ifdef _WIN32
+    previousInt_ = std::signal(SIGINT, RequestStop);
+    previousTerm_ = std::signal(SIGTERM, RequestStop);
+#else
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;  // an interrupted write of a progress line goes on
+    sigaction(SIGINT, &action, &previousInt_);
+    sigaction(SIGTERM, &action, &previousTerm_);
+#endif
+  }
+  ~StopBetweenFiles() {
+#ifdef _WIN32
+    std::signal(SIGINT, previousInt_);
+    std::signal(SIGTERM, previousTerm_);
+#else
+    sigaction(SIGINT, &previousInt_, nullptr);
+    sigaction(SIGTERM, &previousTerm_, nullptr);
+#endif
+  }
+  StopBetweenFiles(const StopBetweenFiles&) = delete;
+  StopBetweenFiles& operator=(const StopBetweenFiles&) = delete;
+
+  // The progress callback of the folder loops: prints "[3/120] name", false once stopped.
+  static bool Progress(std::size_t index, std::size_t total, const fs::path& file) {
+    if (g_stopRequested) return false;
+    std::cerr << "[" << index + 1 << "/" << total << "] " << file.filename().u8string()
+              << std::endl;
+    return true;
+  }
+
+ private:
+#ifdef _WIN32
+  void (*previousInt_)(int) = SIG_DFL;
+  void (*previousTerm_)(int) = SIG_DFL;
+#else
+  struct sigaction previousInt_ {};
+  struct sigaction previousTerm_ {};
+#endif
+};
+
+bool StdinIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stdin)) != 0;
+#else
+  return ::isatty(STDIN_FILENO) == 1;
+#endif
+}
+
+// Asks on the terminal; only "y" or "yes" (any case) agrees.
+bool Confirm(const std::string& question) {
+  std::cerr << question << " [y/N] " << std::flush;
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  answer = AsciiLower(answer);
+  if (!answer.empty() && answer.back() == '\r') answer.pop_back();
+  return answer == "y" || answer == "yes";
+}
+
+int Finish(const crypto::FolderCryptResult& result, const std::string& status) {
+  if (result.cancelled) PrintError("interrupted: the files done so far stay done");
+  PrintError(status);
+  return result.cancelled || result.failed > 0 ? kExitFailed : kExitOk;
+}
+
+int RunEncryptFolder(const Invocation& inv) {
+  if (!inv.Has(kYesOption.name) && !StdinIsTerminal()) {
+    return UsageError(inv.command, "no terminal to ask for confirmation: add --yes");
+  }
+  const std::string& folder = inv.operands[0];
+  std::error_code ec;
+  if (!fs::is_directory(fs::path(folder), ec)) {
+    PrintError("Folder to encrypt not found.\r\nPlease select a valid folder.");
+    return kExitFailed;
+  }
+  const auto files = crypto::ListFolderFiles(fs::path(folder), "*.*");
+  if (files.empty()) {
+    PrintError(Format("The selected folder to encrypt is empty.\n\nFolder: %s", folder.c_str()));
+    return kExitOk;
+  }
+  int exitCode = kExitOk;
+  std::optional<crypto::PasswordSlots> slots =
+      GetPasswords(inv, PasswordUse::kEncrypt, false, exitCode);
+  if (!slots) return exitCode;
+  const std::string password = (*slots)[0];
+  WipeSlots(*slots);
+  if (!inv.Has(kYesOption.name) &&
+      !Confirm(Format("All files in the folder will be encrypted and the original files will be "
+                      "removed after encryption.\n\nFolder: %s\nPassword: %s\n\nDo you want to "
+                      "continue with the encryption process ?",
+                      folder.c_str(), password.c_str()))) {
+    PrintError("cancelled: nothing was encrypted");
+    return kExitFailed;
+  }
+  const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(password);
+  crypto::FolderCryptResult result;
+  {
+    StopBetweenFiles stop;
+    result = crypto::EncryptFolderFiles(
+        files, keys, StopBetweenFiles::Progress, [](const fs::path& file) {
+          PrintError(Quoted(file.filename()) + ": File encryption error.");
+        });
+  }
+  return Finish(result, crypto::EncryptFolderStatus(result, password));
+}
+
+int RunDecryptFolder(const Invocation& inv) {
+  const std::string& folder = inv.operands[0];
+  std::error_code ec;
+  if (!fs::is_directory(fs::path(folder), ec)) {
+    PrintError("Folder to decrypt not found.\r\nPlease select a valid folder.");
+    return kExitFailed;
+  }
+  const auto files = crypto::ListFolderFiles(fs::path(folder), "*.cry");
+  if (files.empty()) {
+    PrintError(Format("The selected folder doesn't contain encrypted files.\n\nFolder: %s",
+                      folder.c_str()));
+    return kExitOk;
+  }
+  int exitCode = kExitOk;
+  std::optional<crypto::PasswordSlots> slots =
+      GetPasswords(inv, PasswordUse::kDecrypt, false, exitCode);
+  if (!slots) return exitCode;
+  const crypto::SlotKeyring keyring(*slots);
+  WipeSlots(*slots);
+  crypto::FolderCryptResult result;
+  {
+    StopBetweenFiles stop;
+    result = crypto::DecryptFolderFiles(files, keyring, StopBetweenFiles::Progress);
+  }
+  return Finish(result, crypto::DecryptFolderStatus(result));
+}
+
+}  // namespace
+
+void AddFolderCommands(std::vector<Command>& commands) {
+  commands.push_back(
+      {"encrypt-folder",
+       "DIR",
+       "Encrypt every file of a folder",
+       "Encrypts every file directly in DIR (not its subfolders, not names starting with\n"
+       "\".\", not files whose path contains \".cry\") with the encryption password: each\n"
+       "file becomes its lower-cased name with \".cry\" added, and the plain file is\n"
+       "deleted once its .cry file is complete and on disk. A file whose .cry file\n"
+       "already exists is skipped. The question before starting is answered on the\n"
+       "terminal, or by --yes. Ctrl+C stops after the current file.\n\n" +
+           std::string(kPasswordNote),
+       {PasswordFileOption(), PasswordStdinOption(), kYesOption},
+       1,
+       1,
+       RunEncryptFolder});
+  commands.push_back(
+      {"decrypt-folder",
+       "DIR",
+       "Decrypt every .cry file of a folder",
+       "Decrypts every .cry file directly in DIR, trying every password in order; each\n"
+       "loses its \".cry\" and is deleted once the plain file is complete and on disk. A\n"
+       "file whose plain name already exists is skipped; one no password opens stays as\n"
+       "it is. Ctrl+C stops after the current file.\n\n" +
+           std::string(kPasswordNote),
+       {PasswordFileOption(), PasswordStdinOption()},
+       1,
+       1,
+       RunDecryptFolder});
+}
+
+}  // namespace veilmark::cli

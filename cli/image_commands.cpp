@@ -1,0 +1,576 @@
+// hide, extract, scan, capacity and convert: the desktop's steganography and saving
+// commands on image files named on the command line.
+#include "cli/cli.h"
+#include "cli/password_input.h"
+#include "core/crypto/atomic_file.h"
+#include "core/crypto/files.h"
+#include "core/crypto/timestamp.h"
+#include "core/image/argb_image.h"
+#include "core/image/document.h"
+#include "core/image/folder_scan.h"
+#include "core/image/imaging.h"
+#include "core/image/text_util.h"
+#include "core/stego/detect.h"
+#include "core/stego/embed.h"
+#include "core/stego/hidden_name.h"
+#include "core/stego/kinds.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace veilmark::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const Option kOutOption{"--out", "PATH", "write the image to PATH instead of the default name"};
+
+bool Exists(const fs::path& path) {
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(path, ec));
+}
+
+void Wipe(std::string& s) { std::fill(s.begin(), s.end(), '\0'); }
+
+// The image as the desktop lists it: lower-cased, which its output names follow.
+std::string ListedName(const fs::path& image) { return AsciiLower(image.filename().u8string()); }
+
+// "tif" and "jpeg" are accepted for "tiff" and "jpg"; empty when not among `allowed`.
+std::string FormatName(std::string name, const std::vector<std::string>& allowed) {
+  name = AsciiLower(name);
+  if (name == "tif") name = "tiff";
+  if (name == "jpeg") name = "jpg";
+  return std::find(allowed.begin(), allowed.end(), name) != allowed.end() ? name : std::string();
+}
+
+std::optional<image::ArgbImage> LoadImage(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) {
+    PrintError(Quoted(path) + ": no such file");
+    return std::nullopt;
+  }
+  image::ArgbImage decoded = image::DecodeImageFile(path);
+  if (decoded.Empty()) {
+    PrintError(Quoted(path) + ": not an image that can be read");
+    return std::nullopt;
+  }
+  return decoded;
+}
+
+bool RefuseExisting(const fs::path& output, bool force) {
+  if (force || !Exists(output)) return false;
+  PrintError(Quoted(output) + " already exists (--force replaces it)");
+  return true;
+}
+
+bool Save(const image::ArgbImage& image, const fs::path& output, const std::string& format) {
+  if (!image::SaveImage(image, output, image::MimeTypeForExtension(format))) {
+    PrintError(Quoted(output) + ": Error saving image file.");
+    return false;
+  }
+  std::cerr << "Image file saved: " << output.string() << std::endl;
+  return true;
+}
+
+std::optional<std::string> ReadWholeFile(const fs::path& path) {
+  crypto::InputFile in;
+  if (!in.Open(path)) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
+  if (in.ReadFull(bytes.data(), bytes.size()) != static_cast<std::ptrdiff_t>(bytes.size()))
+    return std::nullopt;
+  return bytes;
+}
+
+// What `hide` puts into the image: the file's bytes under its name, or a message as the
+// desktop's message file holds it.
+struct HidePayload {
+  std::string bytes;
+  std::string name;
+  std::string shownPath;  // names the file in the capacity message
+  ~HidePayload() { Wipe(bytes); }
+};
+
+// 0 when the payload is ready, else the exit code (the message is printed).
+int MakePayload(const Invocation& inv, const std::string& listedName, HidePayload& payload) {
+  if (const std::string* file = inv.Value("--file")) {
+    const fs::path path(*file);
+    if (!Exists(path)) {
+      PrintError(Quoted(path) + ": The selected file to hide does not exist.");
+      return kExitFailed;
+    }
+    std::optional<std::string> bytes = ReadWholeFile(path);
+    if (!bytes) {
+      PrintError(Quoted(path) + ": The selected file to hide cannot be read.");
+      return kExitFailed;
+    }
+    payload.bytes = std::move(*bytes);
+    payload.name = path.filename().u8string();
+    payload.shownPath = *file;
+    return kExitOk;
+  }
+  std::string text;
+  if (const std::string* message = inv.Value("--message")) {
+    text = *message;
+  } else if (const std::string* messageFile = inv.Value("--message-file")) {
+    const fs::path path(*messageFile);
+    std::optional<std::string> bytes = ReadWholeFile(path);
+    if (!bytes) {
+      PrintError(Quoted(path) + ": cannot read the message file");
+      return kExitFailed;
+    }
+    // Line ends as typed in the desktop's dialog, without the final one every editor adds.
+    for (char c : *bytes)
+      if (c != '\r') text += c;
+    Wipe(*bytes);
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+  }
+  if (text.empty()) {
+    PrintError("The text message to hide is not defined.");
+    return kExitFailed;
+  }
+  payload.bytes = MessageFileBytes(text);
+  Wipe(text);
+  payload.name = MessageFileName(listedName);
+  payload.shownPath = payload.name;
+  return kExitOk;
+}
+
+int RunHide(const Invocation& inv) {
+  const int sources = (inv.Value("--file") ? 1 : 0) + (inv.Value("--message") ? 1 : 0) +
+                      (inv.Value("--message-file") ? 1 : 0);
+  if (sources != 1)
+    return UsageError(inv.command, "give one of --file, --message and --message-file");
+  if (const std::string* message = inv.Value("--message"); message && message->empty())
+    return UsageError(inv.command, "The text message to hide is not defined.");
+  const std::vector<std::string> lossless{"png", "bmp", "tiff"};
+  const std::string* out = inv.Value(kOutOption.name);
+  std::string format = "png";
+  if (const std::string* given = inv.Value("--format")) {
+    format = FormatName(*given, lossless);
+    if (format.empty())
+      return UsageError(inv.command,
+                        "--format takes png, bmp or tiff: formats that keep every pixel");
+  } else if (out) {
+    // Without --format, an output name ending in .bmp or .tif(f) chooses that format.
+    const std::string extension = fs::path(*out).extension().u8string();
+    if (extension.size() > 1) {
+      const std::string fromName = FormatName(extension.substr(1), lossless);
+      if (!fromName.empty()) format = fromName;
+    }
+  }
+  const bool force = inv.Has(ForceOption().name);
+
+  const fs::path imagePath(inv.operands[0]);
+  std::optional<image::ArgbImage> carrier = LoadImage(imagePath);
+  if (!carrier) return kExitFailed;
+  const std::string listedName = ListedName(imagePath);
+  const fs::path output =
+      out ? fs::path(*out)
+          : image::SaveOutputPath(imagePath.parent_path(), listedName, true, format);
+  if (RefuseExisting(output, force)) return kExitFailed;
+
+  HidePayload payload;
+  if (const int code = MakePayload(inv, listedName, payload); code != kExitOk) return code;
+  // Refusals that need no password come before it is asked for.
+  const std::int64_t need = stego::RequiredCapacity(payload.bytes.size());
+  if (std::int64_t{stego::StorageCapacity(*carrier)} < need) {
+    PrintError(stego::FormatCapacityMessage(payload.shownPath, need));
+    return kExitFailed;
+  }
+  if (stego::DataBlockLength(payload.bytes.size()) >= stego::kDataLengthLimit) {
+    PrintError(
+        "The selected file is too large to hide: its encrypted size must stay below 10,000,000 "
+        "bytes.");
+    return kExitFailed;
+  }
+  if (payload.name.empty() || payload.name.size() > stego::kNameAndTrailerLength) {
+    PrintError(Quoted(payload.name) + ": the name of the file to hide must have 1 to 80 bytes");
+    return kExitFailed;
+  }
+
+  int exitCode = kExitOk;
+  std::optional<crypto::PasswordSlots> slots =
+      GetPasswords(inv, PasswordUse::kEncrypt, false, exitCode);
+  if (!slots) return exitCode;
+  const std::string password = (*slots)[0];
+  WipeSlots(*slots);
+  stego::EmbedResult result;
+  {
+    const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(password);
+    EngineReportsMuted muted;
+    result = stego::EmbedPayload(*carrier, keys, password, payload.bytes, payload.name,
+                                 crypto::CurrentTimestamp());
+  }
+  switch (result.status) {
+    case stego::EmbedStatus::kEmbedded:
+      break;
+    case stego::EmbedStatus::kNotEnoughCapacity:
+      PrintError(stego::FormatCapacityMessage(payload.shownPath, need));
+      return kExitFailed;
+    case stego::EmbedStatus::kEncryptionError:
+      PrintError("Error encrypting file.");
+      return kExitFailed;
+    default:
+      PrintError(Quoted(payload.shownPath) + ": cannot be hidden");
+      return kExitFailed;
+  }
+  if (!Save(*carrier, output, format)) return kExitFailed;
+  std::cout << stego::FormatEmbedReport(password, result.stats) << "\n";
+  return std::cout.flush() ? kExitOk : kExitFailed;
+}
+
+// Writes a new file, never over the carrier and over another file only when forced.
+int WriteExtracted(const fs::path& target, const fs::path& carrier, const std::string& bytes,
+                   bool force) {
+  const std::string name = target.filename().u8string();
+  std::error_code ec;
+  if (Exists(target) && fs::equivalent(target, carrier, ec)) {
+    PrintError(
+        Format("The hidden file has the name of the image that carries it:\n%s\n\n"
+               "It was not extracted.",
+               name.c_str()));
+    return kExitFailed;
+  }
+  const std::string exists =
+      Format("The file %s already exists in the folder. (--force replaces it)", name.c_str());
+  if (!force && Exists(target)) {
+    PrintError(exists);
+    return kExitFailed;
+  }
+  crypto::AtomicFileWriter writer(target);
+  if (!writer.Create() || !writer.Write(bytes.data(), bytes.size())) {
+    PrintError("cannot write " + Quoted(target));
+    return kExitFailed;
+  }
+  switch (writer.Commit(force, 0644)) {
+    case crypto::CommitResult::kOk:
+      std::cerr << Quoted(target) << ": File successfully extracted" << std::endl;
+      return kExitOk;
+    case crypto::CommitResult::kTargetExists:
+      PrintError(exists);
+      return kExitFailed;
+    case crypto::CommitResult::kFailed:
+      break;
+  }
+  PrintError("cannot write " + Quoted(target));
+  return kExitFailed;
+}
+
+int RunExtract(const Invocation& inv) {
+  const fs::path imagePath(inv.operands[0]);
+  std::optional<image::ArgbImage> carrier = LoadImage(imagePath);
+  if (!carrier) return kExitFailed;
+  int exitCode = kExitOk;
+  std::optional<crypto::PasswordSlots> slots =
+      GetPasswords(inv, PasswordUse::kDecrypt, false, exitCode);
+  if (!slots) return exitCode;
+  const crypto::SlotKeyring keyring(*slots);
+  WipeSlots(*slots);
+
+  std::optional<stego::HiddenHeader> header;
+  std::optional<std::string> content;
+  {
+    EngineReportsMuted muted;
+    header = stego::DetectHiddenPayload(*carrier, keyring);
+    if (header) content = stego::ReadHiddenContent(*carrier, keyring, *header);
+  }
+  if (!header) {
+    PrintError(Quoted(imagePath) + ": nothing hidden found with these passwords");
+    return kExitFailed;
+  }
+  if (!content) {
+    PrintError(Quoted(imagePath) +
+               ": the hidden content cannot be read back (the image was "
+               "changed after hiding)");
+    return kExitFailed;
+  }
+  if (header->kind == stego::KIND_HIDDEN_MESSAGE) {
+    std::string text = stego::HiddenMessageText(header->timestamp, *content);
+    std::cout << text;
+    if (text.back() != '\n') std::cout << "\n";
+    Wipe(text);
+    Wipe(*content);
+    return std::cout.flush() ? kExitOk : kExitFailed;
+  }
+  fs::path folder = imagePath.parent_path();
+  if (const std::string* to = inv.Value("--to")) folder = fs::path(*to);
+  if (folder.empty()) folder = ".";
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) {
+    PrintError(Quoted(folder) + ": folder not found");
+    return kExitFailed;
+  }
+  const fs::path target = folder / fs::u8path(stego::SanitizeHiddenName(header->name));
+  const int code = WriteExtracted(target, imagePath, *content, inv.Has(ForceOption().name));
+  Wipe(*content);
+  return code;
+}
+
+const char* KindName(int kind) {
+  switch (kind) {
+    case stego::KIND_HIDDEN_IMAGE:
+      return "hidden image";
+    case stego::KIND_HIDDEN_MESSAGE:
+      return "hidden message";
+    case stego::KIND_HIDDEN_FILE:
+      return "hidden file";
+    default:
+      return "plain";
+  }
+}
+
+// A JSON string. Bytes that are not UTF-8 (file names need not be) become U+FFFD.
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char c = byte(i);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c < 0x20 || c == 0x7F) {
+      out += Format("\\u%04x", static_cast<unsigned>(c));
+    } else if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      // Length of a well-formed sequence (no overlong forms, no surrogates, at most U+10FFFF).
+      std::size_t length = 0;
+      unsigned lowest = 0x80, highest = 0xBF;  // allowed range of the second byte
+      if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+      } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        if (c == 0xE0) lowest = 0xA0;
+        if (c == 0xED) highest = 0x9F;
+      } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        if (c == 0xF0) lowest = 0x90;
+        if (c == 0xF4) highest = 0x8F;
+      }
+      bool valid = length > 0 && i + length <= text.size() && byte(i + 1) >= lowest &&
+                   byte(i + 1) <= highest;
+      for (std::size_t k = 2; valid && k < length; ++k)
+        valid = byte(i + k) >= 0x80 && byte(i + k) <= 0xBF;
+      if (!valid) {
+        out += "\\ufffd";
+        ++i;
+        continue;
+      }
+      out.append(text, i, length);
+      i += length;
+      continue;
+    }
+    ++i;
+  }
+  return out + "\"";
+}
+
+struct ScanEntry {
+  std::string listedName;
+  std::string diskName;
+  image::ScannedImage scan;
+};
+
+int RunScan(const Invocation& inv) {
+  const fs::path folder(inv.operands[0]);
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) {
+    PrintError(Quoted(folder) + ": folder not found");
+    return kExitFailed;
+  }
+  // Listed as the desktop lists a folder: every entry but folders counts as a file, sorted
+  // by name without regard to case; the images by their lower-cased names.
+  std::vector<std::string> names;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    if (it->is_directory(typeError)) continue;
+    names.push_back(it->path().filename().u8string());
+  }
+  if (ec) {
+    PrintError(Quoted(folder) + ": cannot list the folder: " + ec.message());
+    return kExitFailed;
+  }
+  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return AsciiLower(a) < AsciiLower(b);
+  });
+  int fileCount = 0, cryCount = 0;
+  std::vector<ScanEntry> images;
+  for (const std::string& name : names) {
+    ++fileCount;
+    if (const auto dot = name.rfind('.');
+        dot != std::string::npos && AsciiLower(name.substr(dot)) == crypto::kCryExtension)
+      ++cryCount;
+    if (image::IsImageFile(folder / fs::u8path(name)))
+      images.push_back({AsciiLower(name), name, {}});
+  }
+
+  const bool json = inv.Has("--json");
+  std::optional<crypto::SlotKeyring> keyring;
+  if (!images.empty()) {
+    int exitCode = kExitOk;
+    std::optional<crypto::PasswordSlots> slots =
+        GetPasswords(inv, PasswordUse::kDecrypt, false, exitCode);
+    if (!slots) return exitCode;
+    keyring.emplace(*slots);
+    WipeSlots(*slots);
+  }
+  for (ScanEntry& entry : images) {
+    {
+      EngineReportsMuted muted;
+      entry.scan = image::ScanImageFile(folder / fs::u8path(entry.diskName), *keyring, false);
+    }
+    if (json) continue;
+    std::cout << entry.listedName << ": " << KindName(entry.scan.kind);
+    if (!entry.scan.hiddenName.empty()) std::cout << ": " << entry.scan.hiddenName;
+    std::cout << std::endl;
+  }
+  const std::string statistics = Format("Files: %d (Images: %d  Encrypted: %d)", fileCount,
+                                        static_cast<int>(images.size()), cryCount);
+  if (!json) {
+    std::cout << statistics << "\n";
+    return std::cout.flush() ? kExitOk : kExitFailed;
+  }
+  std::ostringstream out;
+  out << "{\n  \"folder\": " << JsonString(folder.u8string()) << ",\n  \"images\": [";
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    const ScanEntry& e = images[i];
+    out << (i == 0 ? "\n" : ",\n") << "    {\"name\": " << JsonString(e.listedName)
+        << ", \"file\": " << JsonString(e.diskName) << ", \"kind\": \"" << KindName(e.scan.kind)
+        << "\", \"hiddenName\": "
+        << (e.scan.hiddenName.empty() ? std::string("null") : JsonString(e.scan.hiddenName))
+        << ", \"width\": " << e.scan.width << ", \"height\": " << e.scan.height << "}";
+  }
+  out << (images.empty() ? "" : "\n  ") << "],\n  \"files\": " << fileCount
+      << ",\n  \"imageCount\": " << images.size() << ",\n  \"encrypted\": " << cryCount
+      << ",\n  \"statistics\": " << JsonString(statistics) << "\n}\n";
+  std::cout << out.str();
+  return std::cout.flush() ? kExitOk : kExitFailed;
+}
+
+int RunCapacity(const Invocation& inv) {
+  std::optional<image::ArgbImage> image = LoadImage(fs::path(inv.operands[0]));
+  if (!image) return kExitFailed;
+  const auto width = static_cast<unsigned>(image->Width());
+  const auto height = static_cast<unsigned>(image->Height());
+  const std::uint32_t capacity = stego::StorageCapacity(*image);
+  std::cout << Format("%ux%u Storage capacity: %u Ks (%u bytes)", width, height, capacity / 1024,
+                      capacity)
+            << "\n";
+  const std::int64_t largest = stego::LargestHiddenFile(capacity);
+  if (largest < 0)
+    std::cout << "No file fits in this image.\n";
+  else
+    std::cout << "Largest file to hide: " << largest << " bytes\n";
+  return std::cout.flush() ? kExitOk : kExitFailed;
+}
+
+int RunConvert(const Invocation& inv) {
+  const std::string* to = inv.Value("--to");
+  if (!to) return UsageError(inv.command, "--to FORMAT is needed");
+  const std::string format = FormatName(*to, {"png", "bmp", "tiff", "jpg", "gif"});
+  if (format.empty()) return UsageError(inv.command, "--to takes png, bmp, tiff, jpg or gif");
+  const fs::path imagePath(inv.operands[0]);
+  std::optional<image::ArgbImage> image = LoadImage(imagePath);
+  if (!image) return kExitFailed;
+  const std::string* out = inv.Value(kOutOption.name);
+  const fs::path output =
+      out ? fs::path(*out)
+          : image::SaveOutputPath(imagePath.parent_path(), ListedName(imagePath), false, format);
+  if (RefuseExisting(output, inv.Has(ForceOption().name))) return kExitFailed;
+  return Save(*image, output, format) ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+void AddImageCommands(std::vector<Command>& commands) {
+  commands.push_back(
+      {"hide",
+       "IMAGE",
+       "Hide a file or a message in an image",
+       "Hides a file, or a text message, encrypted with the encryption password in the\n"
+       "pixels of IMAGE, prints the statistics report and saves the result as a new\n"
+       "image: by default beside IMAGE, named after it (lower-cased) with \"_steg\" and\n"
+       "the format's extension. IMAGE itself is not changed. A message is hidden as the\n"
+       "desktop program hides it: as a file named after the image with \".txt\", which\n"
+       "makes readers show it as a message. An existing output is replaced only with\n"
+       "--force.\n\n" +
+           std::string(kPasswordNote),
+       {{"--file", "FILE", "hide FILE under its own name"},
+        {"--message", "TEXT", "hide the message TEXT"},
+        {"--message-file", "FILE", "hide the text of FILE as a message"},
+        {"--format", "FORMAT", "png (the default), bmp or tiff"},
+        kOutOption,
+        ForceOption(),
+        PasswordFileOption(),
+        PasswordStdinOption()},
+       1,
+       1,
+       RunHide});
+  commands.push_back(
+      {"extract",
+       "IMAGE",
+       "Get back what an image hides",
+       "Looks for hidden content in IMAGE with every password. A hidden message is\n"
+       "written to standard output: the time it was hidden, an empty line and the\n"
+       "message. A hidden file or image is written into the image's folder (or DIR)\n"
+       "under its hidden name, made safe; an existing file is replaced only with\n"
+       "--force, and the image itself never. Exit status 1 when nothing is found.\n\n" +
+           std::string(kPasswordNote),
+       {{"--to", "DIR", "write a hidden file into DIR"},
+        ForceOption(),
+        PasswordFileOption(),
+        PasswordStdinOption()},
+       1,
+       1,
+       RunExtract});
+  commands.push_back(
+      {"scan",
+       "DIR",
+       "List the images of a folder and what they hide",
+       "Lists every image directly in DIR as the desktop program does (lower-cased,\n"
+       "sorted by name), each with its kind: plain, hidden image, hidden message or\n"
+       "hidden file, and the hidden name; then the folder's file counts. Every password\n"
+       "is tried on every image.\n\n" +
+           std::string(kPasswordNote),
+       {{"--json", "", "print one JSON object instead"},
+        PasswordFileOption(),
+        PasswordStdinOption()},
+       1,
+       1,
+       RunScan});
+  commands.push_back({"capacity",
+                      "IMAGE",
+                      "Show how much an image can hide",
+                      "Prints the size of IMAGE, its storage capacity and the size of the\n"
+                      "largest file that can be hidden in it.\n",
+                      {},
+                      1,
+                      1,
+                      RunCapacity});
+  commands.push_back(
+      {"convert",
+       "IMAGE",
+       "Save an image in another format",
+       "Saves IMAGE in FORMAT: by default beside it, named after it (lower-cased) with\n"
+       "\"_conv\" and the format's extension. JPEG is written at the highest quality; GIF\n"
+       "has 256 colours. An existing output is replaced only with --force.\n",
+       {{"--to", "FORMAT", "png, bmp, tiff, jpg or gif"}, kOutOption, ForceOption()},
+       1,
+       1,
+       RunConvert});
+}
+
+}  // namespace veilmark::cli

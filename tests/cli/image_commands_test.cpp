@@ -1,0 +1,264 @@
+// hide, extract, scan, capacity and convert through the command line.
+#include "core/stego/embed.h"
+#include "tests/cli/cli_support.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+
+namespace veilmark::clitest {
+namespace {
+
+using testutil::PatternBytes;
+
+// The message as extract shows it: a 22-character time, CR LF CR LF, the message file.
+void ExpectMessage(const Result& r, const std::string& messageFile) {
+  EXPECT_EQ(r.code, 0) << r.err;
+  ASSERT_EQ(r.out.size(), 22u + 4u + messageFile.size()) << r.out;
+  EXPECT_EQ(r.out.substr(13, 2), "h:");
+  EXPECT_EQ(r.out.substr(22), "\r\n\r\n" + messageFile);
+}
+
+TEST_F(CliTest, HiddenFilesAndMessagesComeBackInEveryLosslessFormat) {
+  Passwords("hide-pass\n");
+  const std::string data = PatternBytes(3000);
+  WriteFile(Path("data.bin"), data);
+  WriteFile(Path("letter.txt"), "line one\r\nline two\r\n");
+  MakeImage("Photo.png", 300, 200);
+  for (const std::string format : {"png", "bmp", "tiff"}) {
+    SCOPED_TRACE(format);
+    const std::string carrier = "photo_steg." + format;  // named as the desktop names it
+    Result r = Run("hide Photo.png --file data.bin --format " + format + " --password-file pw");
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out,
+                         ">>>> Steganography image generated <<<<\n\nPassword used: "
+                         "hide-pass\nPixels processed: 25344\n"))
+        << r.out;
+    fs::create_directory(Path("out"));
+    r = Run("extract " + carrier + " --to out --password-file pw");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_TRUE(ReadFile(Path("out/data.bin")) == data);
+    fs::remove_all(Path("out"));
+
+    // A message is the desktop's message file: CR LF line ends and one more at the end.
+    ASSERT_EQ(Run("hide Photo.png --force --message 'Hello\nworld' --format " + format +
+                  " --password-file pw")
+                  .code,
+              0);
+    ExpectMessage(Run("extract " + carrier + " --password-file pw"), "Hello\r\nworld\r\n");
+    ASSERT_EQ(Run("hide Photo.png --force --message-file letter.txt --out " + carrier +
+                  " --password-file pw")
+                  .code,
+              0);
+    ExpectMessage(Run("extract " + carrier + " --password-file pw"), "line one\r\nline two\r\n");
+    fs::remove(Path(carrier));
+  }
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Photo.png", "data.bin", "letter.txt", "pw"}));
+}
+
+TEST_F(CliTest, HideRefusesWithoutLosingAnything) {
+  Passwords("hide-pass\n");
+  MakeImage("small.png", 40, 40);  // capacity 200: a 6-byte file fits, a 7-byte one not
+  WriteFile(Path("six"), "123456");
+  WriteFile(Path("seven"), "1234567");
+  WriteFile(Path("notes.txt"), "not an image");
+
+  Result r = Run("hide small.png --file seven --password-file pw");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(Contains(r.err,
+                       "There isn't enough storage capacity on the image to hide this file:\n"
+                       "seven\n\nYou need at least a image with a storage capacity of 0 Ks (201 "
+                       "bytes)\nMinimum resolution: 41 x 41 pixels"))
+      << r.err;
+  EXPECT_FALSE(fs::exists(Path("small_steg.png")));
+  r = Run("hide small.png --file six --out given.bmp --password-file pw");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadFile(Path("given.bmp")).substr(0, 2), "BM");  // format from the name
+
+  WriteFile(Path("taken.png"), "keep me");
+  r = Run("hide small.png --file six --out taken.png --password-file pw");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(Contains(r.err, "already exists")) << r.err;
+  EXPECT_EQ(ReadFile(Path("taken.png")), "keep me");
+
+  const struct {
+    const char* args;
+    int code;
+  } refusals[] = {
+      {"hide small.png --password-file pw", 2},
+      {"hide small.png --file six --message hi --password-file pw", 2},
+      {"hide small.png --file six --format jpg --password-file pw", 2},
+      {"hide small.png --message '' --password-file pw", 2},
+      {"hide small.png --file missing --password-file pw", 1},
+      {"hide notes.txt --file six --password-file pw", 1},
+      {"hide absent.png --file six --password-file pw", 1},
+  };
+  for (const auto& c : refusals) {
+    SCOPED_TRACE(c.args);
+    r = Run(c.args);
+    EXPECT_EQ(r.code, c.code) << r.err;
+    EXPECT_TRUE(r.out.empty());
+  }
+  EXPECT_EQ(Names(), (std::vector<std::string>{"given.bmp", "notes.txt", "pw", "seven", "six",
+                                               "small.png", "taken.png"}));
+}
+
+TEST_F(CliTest, ExtractNeverReplacesWithoutForceNorTheCarrier) {
+  Passwords("hide-pass\n");
+  MakeImage("base.png", 200, 200);
+  WriteFile(Path("data.bin"), "hidden bytes");
+  ASSERT_EQ(Run("hide base.png --file data.bin --out carrier.png --password-file pw").code, 0);
+
+  WriteFile(Path("data.bin"), "the user's own file");
+  Result r = Run("extract carrier.png --password-file pw");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(Contains(r.err, "The file data.bin already exists in the folder.")) << r.err;
+  EXPECT_EQ(ReadFile(Path("data.bin")), "the user's own file");
+  EXPECT_EQ(Run("extract carrier.png --force --password-file pw").code, 0);
+  EXPECT_EQ(ReadFile(Path("data.bin")), "hidden bytes");
+
+  // A hidden file named like its carrier: extracting it would destroy the carrier.
+  WriteFile(Path("self.png"), "payload named like the carrier");
+  ASSERT_EQ(Run("hide base.png --file self.png --out self.png --force --password-file pw").code, 0);
+  const std::string carrier = ReadFile(Path("self.png"));
+  r = Run("extract self.png --force --password-file pw");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(Contains(r.err,
+                       "The hidden file has the name of the image that carries it:\n"
+                       "self.png\n\nIt was not extracted."))
+      << r.err;
+  EXPECT_TRUE(ReadFile(Path("self.png")) == carrier);
+
+  Passwords("other-pass\n");
+  r = Run("extract carrier.png --password-file pw");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.out.empty());  // no Crypto++ failure texts either
+  EXPECT_EQ(Run("extract base.png --password-file pw").code, 1);
+  EXPECT_EQ(Run("extract carrier.png --to missing --password-file pw").code, 1);
+}
+
+TEST_F(CliTest, ScanListsKindsAsTheDesktopDoes) {
+  Passwords("scan-pass\n");
+  MakeImage("base.png", 200, 200);
+  MakeImage("pic.png", 10, 10, 3);
+  WriteFile(Path("data.bin"), "data");
+  fs::create_directories(Path("album/sub"));
+  for (const char* args :
+       {"--message hi --out album/b_message.png", "--file pic.png --out album/c_image.png",
+        "--file data.bin --out album/d_file.png"}) {
+    ASSERT_EQ(Run(std::string("hide base.png --password-file pw ") + args).code, 0) << args;
+  }
+  MakeImage("album/a\"q\\z.png", 20, 20);
+  MakeImage("album/Plain.png", 30, 20);
+  WriteFile(Path("album/e.txt.cry"), PatternBytes(64));
+  WriteFile(Path("album/notes.txt"), "not an image");
+
+  const std::string text =
+      "a\"q\\z.png: plain\n"
+      "b_message.png: hidden message: base.txt\n"
+      "c_image.png: hidden image: pic.png\n"
+      "d_file.png: hidden file: data.bin\n"
+      "plain.png: plain\n"
+      "Files: 7 (Images: 5  Encrypted: 1)\n";
+  Result r = Run("scan album --password-file pw");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, text);
+
+  // The stored slots serve as well: every defined slot is tried.
+  StoreSlots({"first-pass", "", "scan-pass", "", ""}, 0);
+  r = Run("scan album --json");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "{\n  \"folder\": \"album\",\n  \"images\": [\n"
+            "    {\"name\": \"a\\\"q\\\\z.png\", \"file\": \"a\\\"q\\\\z.png\", \"kind\": "
+            "\"plain\", \"hiddenName\": null, \"width\": 20, \"height\": 20},\n"
+            "    {\"name\": \"b_message.png\", \"file\": \"b_message.png\", \"kind\": \"hidden "
+            "message\", \"hiddenName\": \"base.txt\", \"width\": 200, \"height\": 200},\n"
+            "    {\"name\": \"c_image.png\", \"file\": \"c_image.png\", \"kind\": \"hidden "
+            "image\", \"hiddenName\": \"pic.png\", \"width\": 200, \"height\": 200},\n"
+            "    {\"name\": \"d_file.png\", \"file\": \"d_file.png\", \"kind\": \"hidden file\", "
+            "\"hiddenName\": \"data.bin\", \"width\": 200, \"height\": 200},\n"
+            "    {\"name\": \"plain.png\", \"file\": \"Plain.png\", \"kind\": \"plain\", "
+            "\"hiddenName\": null, \"width\": 30, \"height\": 20}\n  ],\n"
+            "  \"files\": 7,\n  \"imageCount\": 5,\n  \"encrypted\": 1,\n"
+            "  \"statistics\": \"Files: 7 (Images: 5  Encrypted: 1)\"\n}\n");
+  ExpectMessage(Run("extract album/b_message.png"), "hi\r\n");
+
+  // Names that are not UTF-8 still give valid JSON.
+  fs::create_directory(Path("odd"));
+  MakeImage("odd/bad\xff\x01.png", 8, 8);
+  r = Run("scan odd --json");
+  EXPECT_TRUE(Contains(r.out, "\"name\": \"bad\\ufffd\\u0001.png\"")) << r.out;
+
+  EXPECT_EQ(Run("scan missing").code, 1);
+  Passwords("wrong-pass\n");
+  r = Run("scan album --password-file pw");
+  EXPECT_EQ(r.out.find("hidden"), std::string::npos) << r.out;
+}
+
+TEST_F(CliTest, CapacityNumbers) {
+  const struct {
+    int width, height;
+    const char* expected;
+  } cases[] = {
+      {1000, 600,
+       "1000x600 Storage capacity: 73 Ks (75000 bytes)\nLargest file to hide: 74806 "
+       "bytes\n"},
+      {40, 40, "40x40 Storage capacity: 0 Ks (200 bytes)\nLargest file to hide: 6 bytes\n"},
+      {39, 39, "39x39 Storage capacity: 0 Ks (190 bytes)\nNo file fits in this image.\n"},
+  };
+  for (const auto& c : cases) {
+    MakeImage("i.png", c.width, c.height);
+    const Result r = Run("capacity i.png");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, c.expected);
+  }
+  WriteFile(Path("notes.txt"), "text");
+  EXPECT_EQ(Run("capacity notes.txt").code, 1);
+  EXPECT_EQ(Run("capacity").code, 2);
+
+  // Past 80 million pixels the header's seven length digits are the limit.
+  EXPECT_EQ(stego::LargestHiddenFile(std::numeric_limits<std::uint32_t>::max()),
+            stego::kLargestHiddenFile);
+  EXPECT_LT(stego::DataBlockLength(stego::kLargestHiddenFile), stego::kDataLengthLimit);
+  EXPECT_GE(stego::DataBlockLength(stego::kLargestHiddenFile + 1), stego::kDataLengthLimit);
+}
+
+TEST_F(CliTest, ConvertNamesOutputsAsTheDesktop) {
+  fs::create_directory(Path("my.pics"));
+  const struct {
+    const char* image;
+    const char* format;
+    const char* output;
+  } cases[] = {
+      {"my.pics/scan", "bmp", "my.pics/scan_conv.bmp"},  // the folder's "." stays
+      {"photo.jpeg", "jpg", "photo_conv.jpg"},
+      {"Beach.PNG", "tiff", "beach_conv.tiff"},
+      {"a.b.bmp", "png", "a.b_conv.png"},
+      {"pic.tiff", "gif", "pic_conv.gif"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.image);
+    MakeImage(c.image, 64, 48);
+    const Result r = Run(std::string("convert ") + c.image + " --to " + c.format);
+    EXPECT_EQ(r.code, 0) << r.err;
+    const image::ArgbImage converted = image::DecodeImageFile(Path(c.output));
+    EXPECT_EQ(converted.Width(), 64);
+    EXPECT_EQ(converted.Height(), 48);
+  }
+  EXPECT_TRUE(image::DecodeImageFile(Path("a.b_conv.png")) ==
+              image::DecodeImageFile(Path("a.b.bmp")));
+
+  WriteFile(Path("taken.png"), "keep me");
+  EXPECT_EQ(Run("convert a.b.bmp --to png --out taken.png").code, 1);
+  EXPECT_EQ(ReadFile(Path("taken.png")), "keep me");
+  EXPECT_EQ(Run("convert a.b.bmp --to png --out taken.png --force").code, 0);
+  EXPECT_EQ(image::DecodeImageFile(Path("taken.png")).Width(), 64);
+  EXPECT_EQ(Run("convert a.b.bmp").code, 2);
+  EXPECT_EQ(Run("convert a.b.bmp --to webp").code, 2);
+}
+
+}  // namespace
+}  // namespace veilmark::clitest
