@@ -1,0 +1,72 @@
+#include "app/app.h"
+
+#include "app/app_document.h"
+#include "app/folders_window.h"
+#include "app/main_frame.h"
+#include "app/wx_document_ui.h"
+#include "core/image/imaging.h"
+#include "core/image/settings.h"
+
+#include <wx/filename.h>
+#include <wx/image.h>
+#include <wx/stdpaths.h>
+
+#ifdef __WXGTK3__
+#include <dlfcn.h>
+#endif
+
+namespace veilmark::app {
+
+namespace {
+// GTK 3 hides the images beside menu items unless its "gtk-menu-images" setting is on; the
+// menus here rely on them. The functions are looked up at run time because the program is
+// built against wxWidgets alone, without GTK's headers.
+void ShowMenuImages() {
+#ifdef __WXGTK3__
+  using GetDefault = void* (*)();
+  using SetProperty = void (*)(void*, const char*, ...);
+  auto getDefault = reinterpret_cast<GetDefault>(dlsym(RTLD_DEFAULT, "gtk_settings_get_default"));
+  auto set = reinterpret_cast<SetProperty>(dlsym(RTLD_DEFAULT, "g_object_set"));
+  if (!getDefault || !set) return;
+  if (void* settings = getDefault()) set(settings, "gtk-menu-images", 1, nullptr);
+#endif
+}
+}  // namespace
+
+CLumicraftApp::CLumicraftApp() = default;
+CLumicraftApp::~CLumicraftApp() = default;
+
+bool CLumicraftApp::OnInit() {
+  SetAppName("Veilmark");
+  SetVendorName("Veilmark");
+  SetAppDisplayName("Veilmark");
+  image::InitImageHandlers();
+  ShowMenuImages();
+
+  settings_ = OpenUserSettings();
+  ui_ = std::make_unique<WxDocumentUi>();
+  wxFileName samples(wxStandardPaths::Get().GetExecutablePath());
+  samples.AppendDir("Samples");
+  const wxScopedCharBuffer samplesPath = samples.GetPath().utf8_str();
+  // The document reads the settings first; on the very first run it may show the
+  // disclaimer before any window exists.
+  doc_ = CreateDocument(*ui_, *settings_, std::string(samplesPath.data(), samplesPath.length()));
+
+  auto* frame = new CMainFrame(*doc_, *settings_);
+  ui_->Attach(frame);
+  SetTopWindow(frame);
+  frame->InitialUpdate(DefaultFolderRoots());
+  frame->ShowFirstTime();
+  return true;
+}
+
+int CLumicraftApp::OnExit() {
+  // The windows are gone; the document goes before the port it talks through.
+  ui_->Attach(nullptr);
+  doc_.reset();
+  ui_.reset();
+  settings_.reset();
+  return wxApp::OnExit();
+}
+
+}  // namespace veilmark::app

@@ -1,0 +1,71 @@
+// The program's document behind the interface the windows use.
+#include "app/app_document.h"
+#include "core/crypto/passwords.h"
+#include "core/image/argb_image.h"
+#include "core/image/document.h"
+#include "core/image/document_ui.h"
+#include "core/image/imaging.h"
+#include "core/image/thumbnail.h"
+#include "core/stego/detect.h"
+
+#include <filesystem>
+
+namespace veilmark::app {
+
+namespace {
+
+class DocumentAdapter final : public AppDocument {
+ public:
+  DocumentAdapter(DocumentUi& ui, SettingsStore& settings, const std::string& samples)
+      : ui_(ui), doc_(ui, settings, samples) {}
+
+  bool OnCommand(int id) override { return doc_.OnCommand(id); }
+  bool IsCommandEnabled(int id) const override { return doc_.IsCommandEnabled(id); }
+  std::string UndoMenuText() const override { return doc_.UndoMenuText(); }
+  void UpdateMessageMenuItem() override { doc_.UpdateMessageMenuItem(); }
+  bool IsBusy() const override { return doc_.IsBusy(); }
+
+  std::optional<wxImage> WorkingImage() const override {
+    if (!doc_.m_pImage) return std::nullopt;
+    return image::ToWxImage(*doc_.m_pImage);
+  }
+  bool HasImage() const override { return doc_.m_pImage != nullptr; }
+  void ReleaseImage() override {
+    doc_.m_pImage.reset();
+    ui_.RefreshPreview();
+    doc_.RemoveTempImage();
+  }
+
+  std::string Folder() const override { return doc_.m_strFolder; }
+  void OpenFolder(const std::string& path) override { doc_.OpenFolder(path); }
+  std::vector<std::string> ImageNames() const override { return doc_.m_arrImageNames; }
+  std::string ImagePath(int index) const override { return doc_.ImagePath(index); }
+  void OnThumbnailSelected(int index) override { doc_.OnThumbnailSelected(index); }
+  void SetImageKind(int index, int kind) override { doc_.SetImageKind(index, kind); }
+
+  ThumbnailMaker MakeThumbnailMaker() const override {
+    // One keyring for the whole scan: each slot's key is derived once, by whichever
+    // worker needs it first.
+    auto keyring = std::make_shared<const crypto::SlotKeyring>(doc_.m_arrPasswords);
+    return [keyring](const std::string& path) {
+      const image::ArgbImage source = image::DecodeImageFile(std::filesystem::u8path(path));
+      ThumbnailResult result;
+      result.kind = stego::DetectKind(source, *keyring);
+      result.thumb = image::MakeThumbnail(source, result.kind);
+      return result;
+    };
+  }
+
+ private:
+  DocumentUi& ui_;
+  CLumicraftDoc doc_;
+};
+
+}  // namespace
+
+std::unique_ptr<AppDocument> CreateDocument(DocumentUi& ui, SettingsStore& settings,
+                                            const std::string& samplesFolder) {
+  return std::make_unique<DocumentAdapter>(ui, settings, samplesFolder);
+}
+
+}  // namespace veilmark::app

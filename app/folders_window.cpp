@@ -1,0 +1,205 @@
+#include "app/folders_window.h"
+
+#include "app/menus.h"
+#include "core/image/command_ids.h"
+#include "res/art.h"
+
+#include <wx/dir.h>
+#include <wx/filename.h>
+#include <wx/imaglist.h>
+#include <wx/log.h>
+#include <wx/menu.h>
+#include <wx/sizer.h>
+#include <wx/utils.h>
+#ifdef __WINDOWS__
+#include <wx/volume.h>
+#endif
+
+#include <algorithm>
+#include <memory>
+
+namespace veilmark::app {
+
+namespace {
+
+enum { kIconFolder, kIconFolderOpen, kIconHome, kIconDrive };
+
+wxString Utf8(const std::string& s) { return wxString::FromUTF8(s.data(), s.size()); }
+std::string ToUtf8(const wxString& s) {
+  const wxScopedCharBuffer buf = s.utf8_str();
+  return std::string(buf.data(), buf.length());
+}
+
+class FolderData : public wxTreeItemData {
+ public:
+  explicit FolderData(std::string p) : path(std::move(p)) {}
+  std::string path;
+  bool filled = false;
+};
+
+// Visible subfolders by name, in the file browser's order (case-insensitive).
+std::vector<wxString> Subfolders(const wxString& path) {
+  wxLogNull quiet;  // unreadable folders simply show no children
+  std::vector<wxString> names;
+  wxDir dir(path);
+  if (!dir.IsOpened()) return names;
+  wxString name;
+  for (bool more = dir.GetFirst(&name, wxString(), wxDIR_DIRS); more; more = dir.GetNext(&name))
+    names.push_back(name);
+  std::sort(names.begin(), names.end(), [](const wxString& a, const wxString& b) {
+    const int c = a.CmpNoCase(b);
+    return c != 0 ? c < 0 : a < b;
+  });
+  return names;
+}
+
+bool HasSubfolders(const wxString& path) {
+  wxLogNull quiet;
+  wxDir dir(path);
+  wxString name;
+  return dir.IsOpened() && dir.GetFirst(&name, wxString(), wxDIR_DIRS);
+}
+
+}  // namespace
+
+std::vector<std::string> DefaultFolderRoots() {
+  std::vector<std::string> roots{ToUtf8(wxGetHomeDir())};
+#ifdef __WINDOWS__
+  for (const wxString& volume : wxFSVolume::GetVolumes()) roots.push_back(ToUtf8(volume));
+#else
+  roots.push_back("/");
+#endif
+  return roots;
+}
+
+CFoldersTreeCtrl::CFoldersTreeCtrl(wxWindow* parent)
+    : wxTreeCtrl(parent, 1000, wxDefaultPosition, wxDefaultSize,
+                 wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxTR_SINGLE) {
+  auto* images = new wxImageList(16, 16, false, 4);
+  for (res::Art art : {res::Art::Folder, res::Art::OpenFolder, res::Art::Home, res::Art::Drive})
+    images->Add(res::ArtBitmap(art));
+  AssignImageList(images);
+  Bind(wxEVT_TREE_ITEM_EXPANDING, [this](wxTreeEvent& event) { FillChildren(event.GetItem()); });
+}
+
+void CFoldersTreeCtrl::FillRoot(const std::vector<std::string>& roots) {
+  DeleteAllItems();
+  const wxTreeItemId root = AddRoot(wxString());
+  for (std::size_t i = 0; i < roots.size(); ++i) {
+    const wxString path = Utf8(roots[i]);
+    const wxFileName name = wxFileName::DirName(path);
+    wxString label = i == 0 ? name.GetDirs().empty() ? path : name.GetDirs().Last() : path;
+    const int icon = i == 0 ? kIconHome : kIconDrive;
+    const wxTreeItemId item = AppendItem(root, label, icon, icon, new FolderData(roots[i]));
+    SetItemHasChildren(item, HasSubfolders(path));
+  }
+}
+
+void CFoldersTreeCtrl::FillChildren(const wxTreeItemId& item) {
+  auto* data = dynamic_cast<FolderData*>(GetItemData(item));
+  if (!data || data->filled) return;
+  data->filled = true;
+  const wxFileName base = wxFileName::DirName(Utf8(data->path));
+  for (const wxString& name : Subfolders(base.GetPath())) {
+    wxFileName child(base);
+    child.AppendDir(name);
+    const wxString path = child.GetPath();
+    const wxTreeItemId added =
+        AppendItem(item, name, kIconFolder, kIconFolderOpen, new FolderData(ToUtf8(path)));
+    SetItemHasChildren(added, HasSubfolders(path));
+  }
+  if (GetChildrenCount(item, false) == 0) SetItemHasChildren(item, false);
+}
+
+std::string CFoldersTreeCtrl::PathOf(const wxTreeItemId& item) const {
+  if (!item.IsOk()) return {};
+  const auto* data = dynamic_cast<const FolderData*>(GetItemData(item));
+  return data ? data->path : std::string();
+}
+
+wxTreeItemId CFoldersTreeCtrl::FindFilled(const std::string& path) const {
+  std::vector<wxTreeItemId> pending{GetRootItem()};
+  while (!pending.empty()) {
+    const wxTreeItemId item = pending.back();
+    pending.pop_back();
+    if (item != GetRootItem() && PathOf(item) == path) return item;
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId c = GetFirstChild(item, cookie); c.IsOk(); c = GetNextChild(item, cookie))
+      pending.push_back(c);
+  }
+  return wxTreeItemId();
+}
+
+CFoldersDlg::CFoldersDlg(wxWindow* owner, OnFolder onFolder, OnCommand onCommand,
+                         const std::vector<std::string>& roots)
+    : wxFrame(owner, wxID_ANY, " Folders", wxPoint(20, 10), wxSize(300, 300),
+              wxCAPTION | wxRESIZE_BORDER | wxFRAME_TOOL_WINDOW | wxSTAY_ON_TOP |
+                  wxFRAME_FLOAT_ON_PARENT),
+      onFolder_(std::move(onFolder)),
+      onCommand_(std::move(onCommand)) {
+  tree_ = new CFoldersTreeCtrl(this);
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  sizer->Add(tree_, 1, wxEXPAND);
+  SetSizer(sizer);
+
+  tree_->Bind(wxEVT_TREE_SEL_CHANGED, &CFoldersDlg::OnSelChanged, this);
+  tree_->Bind(wxEVT_CONTEXT_MENU, &CFoldersDlg::OnContextMenu, this);
+  Bind(wxEVT_MENU, [this](wxCommandEvent& event) { onCommand_(ToCommandId(event.GetId())); });
+  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
+    if (event.CanVeto()) {
+      event.Veto();
+      Hide();
+    } else {
+      Destroy();
+    }
+  });
+
+  tree_->FillRoot(roots);
+  // The first root item is opened and selected at once, which makes it the current folder.
+  wxTreeItemIdValue cookie;
+  const wxTreeItemId first = tree_->GetFirstChild(tree_->GetRootItem(), cookie);
+  if (first.IsOk()) {
+    tree_->Expand(first);
+    tree_->SelectItem(first);
+  }
+}
+
+void CFoldersDlg::OnSelChanged(wxTreeEvent& event) {
+  const std::string path = tree_->PathOf(event.GetItem());
+  if (path.empty() || path == selected_) return;
+  // Opening a not yet opened folder fills its children, so that they are there to choose.
+  tree_->FillChildren(event.GetItem());
+  selected_ = path;
+  onFolder_(path);
+}
+
+wxMenu* CFoldersDlg::BuildContextMenu() {
+  auto* menu = new wxMenu;
+  struct Entry {
+    int id;
+    const char* text;
+    int bitmap;
+  };
+  for (const Entry& e :
+       {Entry{image::ID_ENCRYPT_FOLDER, kEncryptFolderText, 1109},
+        Entry{image::ID_DECRYPT_FOLDER, kDecryptFolderText, 1110}, Entry{0, nullptr, 0},
+        Entry{image::ID_FOLDER_OPEN_IN_BROWSER, kOpenFolderText, 1111}}) {
+    if (e.id == 0) {
+      menu->AppendSeparator();
+      continue;
+    }
+    auto* item = new wxMenuItem(menu, ToWxId(e.id), e.text);
+    item->SetBitmap(res::ArtBitmap(res::MenuArt(e.bitmap)));
+    menu->Append(item);
+  }
+  return menu;
+}
+
+void CFoldersDlg::OnContextMenu(wxContextMenuEvent& event) {
+  std::unique_ptr<wxMenu> menu(BuildContextMenu());
+  wxPoint pos = event.GetPosition();
+  pos = pos == wxDefaultPosition ? wxDefaultPosition : ScreenToClient(pos);
+  PopupMenu(menu.get(), pos);
+}
+
+}  // namespace veilmark::app

@@ -1,0 +1,3 @@
+#include "app/app.h"
+
+wxIMPLEMENT_APP(veilmark::app::CLumicraftApp);

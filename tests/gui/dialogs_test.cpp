@@ -1,0 +1,160 @@
+// The dialogs' own rules: validation, limits, Clear, and the message dialog's buttons.
+#include "dialogs/gamma_dlg.h"
+#include "dialogs/message_dlg.h"
+#include "dialogs/passwords_dlg.h"
+#include "dialogs/secret_message_dlg.h"
+#include "dialogs/threshold_dlg.h"
+
+#include <gtest/gtest.h>
+#include <wx/checkbox.h>
+#include <wx/msgdlg.h>
+#include <wx/radiobut.h>
+#include <wx/testing.h>
+#include <wx/textctrl.h>
+
+namespace veilmark {
+namespace {
+
+void Click(wxDialog& dialog, int id) {
+  wxCommandEvent event(wxEVT_BUTTON, id);
+  event.SetEventObject(dialog.FindWindow(id));
+  dialog.ProcessWindowEvent(event);
+}
+
+TEST(PasswordsDialog, RefusesShortPasswordsAndReturnsTheValues) {
+  PasswordsDialogData data;
+  data.passwords[0] = "quintus4072";
+  data.selected = 2;
+  data.save = false;
+  CPasswordsDlg dialog(nullptr, data);
+  dialog.Show();  // shown modeless, OK hides it
+  EXPECT_TRUE(dialog.Radio(2)->GetValue());
+  EXPECT_EQ(dialog.Edit(0)->GetValue(), "quintus4072");
+
+  dialog.Edit(3)->ChangeValue("abcd");
+  wxTEST_DIALOG(Click(dialog, wxID_OK), wxExpectModal<wxMessageDialog>(wxID_OK));
+  EXPECT_TRUE(dialog.IsShown()) << "the dialog stays open";
+
+  dialog.Edit(3)->ChangeValue("abcde");
+  dialog.Radio(4)->SetValue(true);
+  Click(dialog, wxID_OK);
+  EXPECT_FALSE(dialog.IsShown());
+  const PasswordsDialogData out = dialog.Data();
+  EXPECT_EQ(out.passwords[0], "quintus4072");
+  EXPECT_EQ(out.passwords[3], "abcde");
+  EXPECT_EQ(out.passwords[1], "");
+  EXPECT_EQ(out.selected, 4);
+  EXPECT_FALSE(out.save);
+}
+
+TEST(PasswordsDialog, OutOfRangeSelectionShowsSlotOneAndAcceptsAtMost64Characters) {
+  PasswordsDialogData data;
+  data.selected = 7;
+  CPasswordsDlg dialog(nullptr, data);
+  EXPECT_EQ(dialog.Data().selected, 0);
+  dialog.Edit(0)->SetValue(wxString('x', 64));
+  dialog.Edit(0)->SetInsertionPointEnd();
+  dialog.Edit(0)->WriteText("more");
+  EXPECT_EQ(dialog.Edit(0)->GetValue(), wxString('x', 64));
+}
+
+TEST(SecretMessageDialog, ClearEmptiesTheTextAndResetsSaveToItsOpeningState) {
+  CSecretMessageDlg dialog(nullptr, "hello", true);
+  dialog.SaveBox()->SetValue(false);
+  Click(dialog, CSecretMessageDlg::ID_CLEAR);
+  EXPECT_EQ(dialog.Message(), "");
+  EXPECT_TRUE(dialog.Save());
+
+  wxString longText;
+  while (longText.length() < 17000) longText += "a secret word\n";
+  dialog.MessageEdit()->SetValue(longText);
+  EXPECT_EQ(dialog.Message().size(), 16384u);
+}
+
+class FakeActions : public MessageDialogActions {
+ public:
+  std::string Input() const override { return input; }
+  void SetInput(const std::string& text) override { input = text; }
+  std::string Output() const override { return output; }
+  void SetOutput(const std::string& text) override { output = text; }
+  bool Save() const override { return save; }
+  void SetSave(bool value) override { save = value; }
+  void Encrypt() override {
+    log += "E(" + input + ")";
+    output = "CIPHER";
+  }
+  void Decrypt() override { log += "D(" + input + ")"; }
+  void Clear() override { input = output = ""; }
+  void Paste() override { input = "pasted"; }
+  void Copy() override { log += "C(" + output + ")"; }
+
+  std::string input = "stored in", output = "stored out", log;
+  bool save = true;
+};
+
+TEST(MessageDialog, ButtonsActOnTheShownTextsAndShowTheResult) {
+  FakeActions actions;
+  CEncryptDecryptMessageDlg dialog(nullptr, actions);
+  EXPECT_EQ(dialog.InputEdit()->GetValue(), "stored in");
+  EXPECT_EQ(dialog.OutputEdit()->GetValue(), "stored out");
+
+  dialog.InputEdit()->ChangeValue("typed");
+  Click(dialog, CEncryptDecryptMessageDlg::ID_ENCRYPT);
+  EXPECT_EQ(actions.log, "E(typed)");
+  EXPECT_EQ(dialog.OutputEdit()->GetValue(), "CIPHER");
+  Click(dialog, CEncryptDecryptMessageDlg::ID_COPY);
+  EXPECT_EQ(actions.log, "E(typed)C(CIPHER)");
+  Click(dialog, CEncryptDecryptMessageDlg::ID_PASTE);
+  EXPECT_EQ(dialog.InputEdit()->GetValue(), "pasted");
+  Click(dialog, CEncryptDecryptMessageDlg::ID_CLEAR);
+  EXPECT_EQ(dialog.InputEdit()->GetValue(), "");
+  EXPECT_EQ(dialog.OutputEdit()->GetValue(), "");
+}
+
+TEST(MessageDialog, CloseKeepsTheTextsEscapeDoesNot) {
+  FakeActions actions;
+  {
+    CEncryptDecryptMessageDlg dialog(nullptr, actions);
+    dialog.InputEdit()->ChangeValue("kept");
+    dialog.SaveBox()->SetValue(false);
+    Click(dialog, wxID_OK);
+    EXPECT_EQ(dialog.GetReturnCode(), wxID_OK);
+    EXPECT_EQ(actions.input, "kept");
+    EXPECT_FALSE(actions.save);
+  }
+  {
+    CEncryptDecryptMessageDlg dialog(nullptr, actions);
+    dialog.InputEdit()->ChangeValue("dropped");
+    wxKeyEvent escape(wxEVT_CHAR_HOOK);
+    escape.m_keyCode = WXK_ESCAPE;
+    dialog.ProcessWindowEvent(escape);
+    EXPECT_EQ(dialog.GetReturnCode(), wxID_CANCEL);
+    EXPECT_EQ(actions.input, "kept");
+  }
+}
+
+TEST(ValueDialogs, RefuseWhatIsNotAValue) {
+  CGammaDlg gamma(nullptr, 0.5f);
+  gamma.Show();
+  EXPECT_EQ(gamma.Edit()->GetValue(), "0.5");
+  gamma.Edit()->ChangeValue(".");
+  wxTEST_DIALOG(Click(gamma, wxID_OK), wxExpectModal<wxMessageDialog>(wxID_OK));
+  EXPECT_TRUE(gamma.IsShown());
+  gamma.Edit()->ChangeValue("2");
+  Click(gamma, wxID_OK);
+  EXPECT_FALSE(gamma.IsShown());
+  EXPECT_EQ(gamma.Value(), 2.0f);
+
+  CThresholdDlg threshold(nullptr, 0);
+  threshold.Show();
+  threshold.Edit()->ChangeValue("300");
+  wxTEST_DIALOG(Click(threshold, wxID_OK), wxExpectModal<wxMessageDialog>(wxID_OK));
+  EXPECT_TRUE(threshold.IsShown());
+  threshold.Edit()->ChangeValue("128");
+  Click(threshold, wxID_OK);
+  EXPECT_FALSE(threshold.IsShown());
+  EXPECT_EQ(threshold.Value(), 128);
+}
+
+}  // namespace
+}  // namespace veilmark

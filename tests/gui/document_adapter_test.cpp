@@ -1,0 +1,92 @@
+// The real document behind the windows' interface: a folder scan's thumbnails are made on
+// several workers at once (run it under ThreadSanitizer too).
+#include "app/app_document.h"
+#include "app/thumbnail_builder.h"
+#include "core/image/document_ui.h"
+#include "core/image/settings.h"
+#include "gui_test_util.h"
+
+#include <gtest/gtest.h>
+#include <wx/filename.h>
+
+namespace veilmark::app {
+namespace {
+
+class QuietUi : public DocumentUi {
+ public:
+  void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
+  bool AskYesNo(const std::string&, const std::string&, MessageIcon) override { return false; }
+  std::optional<std::string> PickFile(FileDialogMode, const std::string&,
+                                      const std::string&) override {
+    return std::nullopt;
+  }
+  void SetStatusText(const std::string& text) override { status = text; }
+  void RefreshPreview() override {}
+  void ShowMessagePanel(const std::string&, const std::string&, bool, bool) override {}
+  void SetMenuItem(int, const std::string&, bool) override {}
+  void ShowFolderInfo(const std::string&, bool) override {}
+  void SetBusy(bool) override {}
+  void BeginProgress(const std::string&, const std::string&, int) override {}
+  bool UpdateProgress(int, const std::string&) override { return true; }
+  void EndProgress() override {}
+  ToolWindowState HideToolWindows() override { return {}; }
+  void RestoreToolWindows(ToolWindowState) override {}
+  void StopThumbnailBuilder() override {}
+  void StartThumbnailBuilder() override { ++starts; }
+  bool EditPasswords(PasswordsDialogData&) override { return false; }
+  bool EditSecretMessage(std::string&, bool&) override { return false; }
+  bool RunMessageDialog(MessageDialogModel&) override { return false; }
+  std::optional<float> AskGamma(float) override { return std::nullopt; }
+  std::optional<int> AskThreshold(int) override { return std::nullopt; }
+  void ShowAbout() override {}
+  void ShowFrameColors() override {}
+  void OpenWithSystem(const std::string&) override {}
+  std::optional<std::string> GetClipboardText() override { return std::nullopt; }
+  bool SetClipboardText(const std::string&) override { return false; }
+  void RunOnUiThread(std::function<void()> task) override { wxTheApp->CallAfter(task); }
+
+  std::string status;
+  int starts = 0;
+};
+
+TEST(DocumentAdapter, ScansAFolderAndMakesItsThumbnailsOnSeveralWorkers) {
+  wxString dir = wxFileName::CreateTempFileName("vmdoc");
+  wxRemoveFile(dir);
+  wxFileName::Mkdir(dir);
+  for (int i = 0; i < 6; ++i) {
+    wxImage image(120 + i * 40, 90);
+    image.SetRGB(wxRect(0, 0, image.GetWidth(), image.GetHeight()), 40 * i, 120, 200);
+    ASSERT_TRUE(image.SaveFile(wxString::Format("%s/Picture%d.png", dir, i), wxBITMAP_TYPE_PNG));
+  }
+  QuietUi ui;
+  MemorySettingsStore settings;
+  auto doc = CreateDocument(ui, settings, "");
+  doc->OpenFolder(dir.utf8_string());
+  EXPECT_EQ(ui.starts, 1);
+  EXPECT_EQ(ui.status, "Files: 6 (Images: 6  Encrypted: 0)");
+  const std::vector<std::string> names = doc->ImageNames();
+  ASSERT_EQ(names.size(), 6u);
+  EXPECT_EQ(names[0], "picture0.png");
+
+  std::vector<std::string> paths;
+  for (std::size_t i = 0; i < names.size(); ++i)
+    paths.push_back(doc->ImagePath(static_cast<int>(i)));
+  ThumbnailBuilder builder([](std::function<void()> task) { wxTheApp->CallAfter(task); }, 3);
+  std::vector<ThumbnailResult> results(paths.size());
+  bool finished = false;
+  builder.Start(
+      paths, doc->MakeThumbnailMaker(),
+      [&](int i, ThumbnailResult r) { results[static_cast<std::size_t>(i)] = std::move(r); },
+      [&] { finished = true; });
+  ASSERT_TRUE(test::PumpUntil([&] { return finished; }, 20000));
+  for (const ThumbnailResult& r : results) {
+    EXPECT_EQ(r.kind, kKindPlain);
+    ASSERT_TRUE(r.thumb.IsOk());
+    EXPECT_EQ(r.thumb.GetSize(), wxSize(150, 135));
+  }
+  doc.reset();
+  wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE);
+}
+
+}  // namespace
+}  // namespace veilmark::app

@@ -1,0 +1,343 @@
+// The main window over a scripted document: menus and toolbar, routing, enabling, the View
+// toggles, the thumbnail view, and window positions kept across a restart.
+#include "app/main_frame.h"
+#include "app/folders_window.h"
+#include "app/menus.h"
+#include "app/overlay_label.h"
+#include "app/preview_window.h"
+#include "app/view.h"
+#include "core/image/command_ids.h"
+#include "core/image/settings.h"
+#include "gui_test_util.h"
+
+#include <gtest/gtest.h>
+#include <wx/filename.h>
+#include <wx/menu.h>
+#include <wx/toolbar.h>
+
+#include <memory>
+
+namespace veilmark::app {
+namespace {
+
+using namespace image;  // command ids
+using test::PumpUntil;
+
+class FrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = wxFileName::CreateTempFileName("vmgui");
+    wxRemoveFile(root);
+    wxFileName::Mkdir(root);
+    frame = Start();
+  }
+  void TearDown() override {
+    if (frame) Close(true);
+    wxFileName::Rmdir(root, wxPATH_RMDIR_RECURSIVE);
+  }
+
+  CMainFrame* Start() {
+    auto* f = new CMainFrame(doc, settings);
+    f->InitialUpdate({root.utf8_string()});
+    return f;
+  }
+  // Closes the frame the way the user does; true when it was destroyed.
+  bool Close(bool force = false) {
+    frame->Close(force);
+    if (!wxPendingDelete.Member(frame)) return false;
+    wxTheApp->ProcessIdle();  // destroys the windows
+    frame = nullptr;
+    return true;
+  }
+  void Command(int id) {
+    wxCommandEvent event(wxEVT_MENU, ToWxId(id));
+    frame->ProcessWindowEvent(event);
+  }
+  wxUpdateUIEvent UpdateUI(int id, wxObject* object = nullptr) {
+    wxUpdateUIEvent event(ToWxId(id));
+    event.SetEventObject(object);
+    frame->ProcessWindowEvent(event);
+    return event;
+  }
+
+  wxString root;
+  test::FakeDocument doc;
+  MemorySettingsStore settings;
+  CMainFrame* frame = nullptr;
+};
+
+TEST_F(FrameTest, EveryDocumentCommandHasAMenuItemAndTheToolbarKeepsItsOrder) {
+  EXPECT_EQ(frame->GetTitle(), "Veilmark");
+  wxMenuBar* bar = frame->GetMenuBar();
+  for (int id : {ID_FILE_EXTRACT_HIDDEN,
+                 ID_FILE_SAVE_PNG,
+                 ID_FILE_SAVE_BMP,
+                 ID_FILE_SAVE_TIFF,
+                 ID_FILE_SAVE_JPG,
+                 ID_FILE_SAVE_GIF,
+                 ID_FILE_PRINT,
+                 ID_FILE_PRINT_PREVIEW,
+                 ID_FILE_PRINT_SETUP,
+                 ID_APP_EXIT,
+                 ID_HIDE_SELECT_FILE,
+                 ID_HIDE_UNSELECT_FILE,
+                 ID_HIDE_FILE,
+                 ID_HIDE_FILE_DISPLAY,
+                 ID_HIDE_ENTER_MESSAGE,
+                 ID_HIDE_MESSAGE,
+                 ID_HIDE_MESSAGE_DISPLAY,
+                 ID_ENCRYPT_FILE,
+                 ID_DECRYPT_FILE,
+                 ID_ENCRYPT_FOLDER,
+                 ID_DECRYPT_FOLDER,
+                 ID_ENCRYPT_MESSAGE,
+                 ID_SETTINGS_PASSWORDS,
+                 ID_EDIT_UNDO,
+                 ID_EDIT_REDO,
+                 ID_EDIT_MIRROR,
+                 ID_EDIT_FLIP,
+                 ID_EDIT_ROTATE_RIGHT,
+                 ID_EDIT_ROTATE_LEFT,
+                 ID_EDIT_GRAYSCALE,
+                 ID_EDIT_NEGATIVE,
+                 ID_EDIT_GAMMA,
+                 ID_EDIT_THRESHOLD,
+                 ID_EDIT_LIGHTEN,
+                 ID_EDIT_DARKEN,
+                 ID_EDIT_CONTRAST,
+                 ID_EDIT_SHARPEN,
+                 ID_FOLDER_REFRESH,
+                 ID_FOLDER_SAMPLES,
+                 ID_VIEW_TOOLBAR,
+                 ID_VIEW_STATUS_BAR,
+                 ID_VIEW_FOLDERS,
+                 ID_VIEW_PREVIEW,
+                 ID_HELP_FRAME_COLORS,
+                 ID_HELP_WEB_SITE,
+                 ID_HELP_DISCLAIMER,
+                 ID_HELP_ABOUT}) {
+    wxMenuItem* item = bar->FindItem(ToWxId(id));
+    ASSERT_NE(item, nullptr) << id;
+    EXPECT_FALSE(item->GetHelp().empty()) << id;
+  }
+  EXPECT_EQ(bar->GetMenuCount(), 7u);
+  EXPECT_EQ(bar->GetMenuLabel(6), "Hel&p");
+  EXPECT_EQ(bar->FindItem(ToWxId(ID_FILE_PRINT))->GetItemLabel(), "&Print ...\tCtrl+P");
+  EXPECT_EQ(bar->FindItem(ToWxId(ID_EDIT_ROTATE_RIGHT))->GetItemLabelText(),
+            wxString::FromUTF8("Rotate Right 90°"));
+
+  wxToolBar* tools = frame->GetToolBar();
+  std::vector<int> ids;
+  for (size_t i = 0; i < tools->GetToolsCount(); ++i) {
+    const wxToolBarToolBase* tool = tools->GetToolByPos(static_cast<int>(i));
+    if (!tool || tool->IsSeparator()) continue;
+    ids.push_back(ToCommandId(tool->GetId()));
+    EXPECT_FALSE(tool->GetShortHelp().empty()) << tool->GetId();
+  }
+  EXPECT_EQ(ids,
+            (std::vector<int>{ID_FILE_EXTRACT_HIDDEN, ID_HIDE_SELECT_FILE, ID_HIDE_UNSELECT_FILE,
+                              ID_HIDE_FILE, ID_HIDE_ENTER_MESSAGE, ID_HIDE_MESSAGE,
+                              ID_SETTINGS_PASSWORDS, ID_EDIT_UNDO, ID_EDIT_REDO, ID_VIEW_FOLDERS,
+                              ID_VIEW_PREVIEW, ID_FOLDER_REFRESH, ID_APP_EXIT}));
+  EXPECT_EQ(tools->GetToolShortHelp(ToWxId(ID_SETTINGS_PASSWORDS)),
+            "Encryption/Decryption passwords");
+  EXPECT_EQ(tools->GetToolLongHelp(ToWxId(ID_SETTINGS_PASSWORDS)),
+            "Set the encryption and decryption passwords");
+}
+
+TEST_F(FrameTest, CommandsGoToTheDocumentAndFollowItsEnablingRules) {
+  Command(ID_HIDE_SELECT_FILE);
+  Command(ID_EDIT_MIRROR);
+  Command(ID_VIEW_FOLDERS);  // the frame's own
+  EXPECT_EQ(doc.commands, (std::vector<int>{ID_HIDE_SELECT_FILE, ID_EDIT_MIRROR}));
+
+  doc.enabled = {ID_EDIT_MIRROR};
+  EXPECT_TRUE(UpdateUI(ID_EDIT_MIRROR).GetEnabled());
+  EXPECT_FALSE(UpdateUI(ID_EDIT_FLIP).GetEnabled());
+
+  doc.undoText = "&Undo (3)";
+  wxMenu* edit = frame->GetMenuBar()->FindItem(ToWxId(ID_EDIT_UNDO))->GetMenu();
+  const wxUpdateUIEvent undo = UpdateUI(ID_EDIT_UNDO, edit);
+  EXPECT_FALSE(undo.GetEnabled());
+  EXPECT_EQ(undo.GetText(), "&Undo (3)");
+
+  // Printing needs an image and no running image operation.
+  EXPECT_FALSE(UpdateUI(ID_FILE_PRINT).GetEnabled());
+  doc.image = wxImage(10, 10);
+  EXPECT_TRUE(UpdateUI(ID_FILE_PRINT).GetEnabled());
+  doc.busy = true;
+  EXPECT_FALSE(UpdateUI(ID_FILE_PRINT_PREVIEW).GetEnabled());
+}
+
+TEST_F(FrameTest, ViewTogglesShowAndHideWithCheckMarks) {
+  frame->ShowFirstTime();
+  for (int id : {ID_VIEW_FOLDERS, ID_VIEW_PREVIEW, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR})
+    EXPECT_TRUE(UpdateUI(id).GetChecked()) << id;
+  Command(ID_VIEW_FOLDERS);
+  EXPECT_FALSE(frame->View()->m_pFoldersDlg->IsShown());
+  EXPECT_FALSE(UpdateUI(ID_VIEW_FOLDERS).GetChecked());
+  EXPECT_TRUE(frame->View()->m_pPreviewDlg->IsShown());
+  Command(ID_VIEW_PREVIEW);
+  Command(ID_VIEW_TOOLBAR);
+  EXPECT_FALSE(UpdateUI(ID_VIEW_PREVIEW).GetChecked());
+  EXPECT_FALSE(frame->GetToolBar()->IsShown());
+  EXPECT_FALSE(UpdateUI(ID_VIEW_TOOLBAR).GetChecked());
+  Command(ID_VIEW_FOLDERS);
+  EXPECT_TRUE(frame->View()->m_pFoldersDlg->IsShown());
+  EXPECT_TRUE(UpdateUI(ID_VIEW_FOLDERS).GetChecked());
+}
+
+TEST_F(FrameTest, StatusTextAndMenuDisplayItems) {
+  EXPECT_EQ(frame->GetStatusBar()->GetStatusText(), "Veilmark v1.1c");
+  frame->SetStatus("Files: 3 (Images: 2  Encrypted: 1)");
+  EXPECT_EQ(frame->GetStatusBar()->GetStatusText(), "Files: 3 (Images: 2  Encrypted: 1)");
+  frame->SetMenuItem(ID_HIDE_FILE_DISPLAY, "(4 Ks) R&D notes.pdf", true);
+  wxMenuItem* item = frame->GetMenuBar()->FindItem(ToWxId(ID_HIDE_FILE_DISPLAY));
+  EXPECT_EQ(item->GetItemLabelText(), "(4 Ks) R&D notes.pdf");
+  EXPECT_TRUE(item->IsChecked());
+}
+
+TEST_F(FrameTest, StartOpensTheFirstTreeFolderThenTheStoredOne) {
+  EXPECT_EQ(doc.opened, std::vector<std::string>{root.utf8_string()});
+  Close(true);
+  settings.WriteString("FolderSelected", root.utf8_string());
+  doc.opened.clear();
+  frame = Start();
+  EXPECT_EQ(doc.opened, (std::vector<std::string>{root.utf8_string(), root.utf8_string()}));
+
+  // A stored folder that is gone is not opened.
+  Close(true);
+  settings.WriteString("FolderSelected", (root + "/gone").utf8_string());
+  doc.opened.clear();
+  frame = Start();
+  EXPECT_EQ(doc.opened.size(), 1u);
+}
+
+TEST_F(FrameTest, WindowPositionsAndFolderSurviveARestart) {
+  frame->ShowFirstTime();
+  const wxRect mainRect(300, 40, 500, 600), foldersRect(10, 20, 250, 280),
+      previewRect(820, 30, 640, 480);
+  frame->SetSize(mainRect);
+  frame->View()->m_pFoldersDlg->SetSize(foldersRect);
+  frame->View()->m_pPreviewDlg->SetSize(previewRect);
+  Command(ID_VIEW_FOLDERS);  // hidden windows keep their rectangle
+  doc.folder = root.utf8_string();
+  ASSERT_TRUE(Close());
+
+  EXPECT_EQ(settings.GetString("FolderSelected"), root.utf8_string());
+  EXPECT_EQ(settings.GetInt("MainWindowMax", -1), 0);
+  EXPECT_EQ(settings.ReadBinary("MainWindowPos")->size(), 16u);
+  EXPECT_EQ(doc.releases, 1);
+
+  frame = Start();
+  EXPECT_EQ(frame->GetRect(), mainRect);
+  EXPECT_EQ(frame->View()->m_pFoldersDlg->GetRect(), foldersRect);
+  EXPECT_EQ(frame->View()->m_pPreviewDlg->GetRect(), previewRect);
+  EXPECT_TRUE(frame->View()->m_pFoldersDlg->IsShown()) << "every start shows both";
+}
+
+TEST_F(FrameTest, ClosingWhileThumbnailsAreBuiltOnlyStopsTheBuild) {
+  doc.names = {"a.png", "b.png", "c.png"};
+  doc.maker = [](const std::string&) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return ThumbnailResult{wxImage(150, 135), kKindPlain};
+  };
+  frame->View()->StartThumbnailBuilder();
+  ASSERT_TRUE(frame->View()->IsBuilding());
+  EXPECT_FALSE(Close());
+  EXPECT_FALSE(frame->View()->IsBuilding());
+  EXPECT_FALSE(settings.Has("MainWindowPos"));
+  EXPECT_TRUE(Close());
+  EXPECT_TRUE(settings.Has("MainWindowPos"));
+}
+
+TEST_F(FrameTest, ClosingWhileAnImageOperationRunsIsRefused) {
+  doc.busy = true;
+  EXPECT_FALSE(Close());
+  doc.busy = false;
+  EXPECT_TRUE(Close());
+}
+
+TEST_F(FrameTest, ThumbnailsCarryCaptionsKindsAndTheBackgroundColour) {
+  doc.names = {"holiday.jpg", "secret.png", "plain.bmp"};
+  doc.maker = [](const std::string& path) {
+    const bool hidden = path.find("secret") != std::string::npos;
+    return ThumbnailResult{wxImage(150, 135), hidden ? 30 : kKindPlain};
+  };
+  CLumicraftView* view = frame->View();
+  view->StartThumbnailBuilder();
+  EXPECT_TRUE(view->LoadingLabel()->IsShown());
+  EXPECT_EQ(view->LoadingLabel()->Text(), "Loading images ... 0 / 3");
+  ASSERT_TRUE(PumpUntil([&] { return !view->IsBuilding(); }));
+  EXPECT_FALSE(view->LoadingLabel()->IsShown());
+  EXPECT_EQ(view->GetItemCount(), 3);
+  EXPECT_EQ(view->GetItemText(0), "holiday.jpg");
+  EXPECT_EQ(view->GetThumbnail(1).GetSize(), wxSize(150, 135));
+  EXPECT_EQ(view->FlaggedCount(), 1);
+  EXPECT_EQ(view->GetBackgroundColour(), kListYellow);
+  std::sort(doc.kinds.begin(), doc.kinds.end());
+  EXPECT_EQ(doc.kinds, (std::vector<std::pair<int, int>>{{0, 10}, {1, 30}, {2, 10}}));
+
+  view->Select(2);
+  view->Select(2);  // selecting the selected item again does nothing
+  EXPECT_EQ(doc.selected, std::vector<int>{2});
+
+  // A folder without hidden content turns the list white again.
+  doc.names = {"plain.bmp"};
+  view->StartThumbnailBuilder();
+  ASSERT_TRUE(PumpUntil([&] { return !view->IsBuilding(); }));
+  EXPECT_EQ(view->GetBackgroundColour(), kListWhite);
+  EXPECT_EQ(view->GetItemCount(), 1);
+
+  view->ShowFolderInfo("Files: 3 (Images: 0  Encrypted: 3)", true);
+  EXPECT_TRUE(view->FolderInfoLabel()->IsShown());
+  EXPECT_EQ(view->FolderInfoLabel()->Text(), "Files: 3 (Images: 0  Encrypted: 3)");
+}
+
+TEST_F(FrameTest, FoldersContextMenuCommandsGoToTheDocument) {
+  std::unique_ptr<wxMenu> menu(CFoldersDlg::BuildContextMenu());
+  ASSERT_EQ(menu->GetMenuItemCount(), 4u);
+  EXPECT_EQ(ToCommandId(menu->FindItemByPosition(0)->GetId()), ID_ENCRYPT_FOLDER);
+  EXPECT_EQ(ToCommandId(menu->FindItemByPosition(1)->GetId()), ID_DECRYPT_FOLDER);
+  EXPECT_TRUE(menu->FindItemByPosition(2)->IsSeparator());
+  EXPECT_EQ(menu->FindItemByPosition(3)->GetItemLabelText(), "Open folder");
+  for (size_t i : {0u, 1u, 3u}) EXPECT_TRUE(menu->FindItemByPosition(i)->GetBitmap().IsOk());
+
+  wxCommandEvent event(wxEVT_MENU, ToWxId(ID_FOLDER_OPEN_IN_BROWSER));
+  frame->View()->m_pFoldersDlg->ProcessWindowEvent(event);
+  EXPECT_EQ(doc.commands, std::vector<int>{ID_FOLDER_OPEN_IN_BROWSER});
+}
+
+TEST_F(FrameTest, FolderTreeFillsLazilySkipsHiddenFoldersAndOpensASelectionOnce) {
+  wxFileName::Mkdir(root + "/Beta/inner", wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+  wxFileName::Mkdir(root + "/alpha");
+  wxFileName::Mkdir(root + "/.hidden");
+  Close(true);
+  frame = Start();
+  CFoldersTreeCtrl tree(frame->View()->m_pFoldersDlg);
+  tree.FillRoot({root.utf8_string()});
+  wxTreeItemIdValue cookie;
+  const wxTreeItemId top = tree.GetFirstChild(tree.GetRootItem(), cookie);
+  EXPECT_TRUE(tree.ItemHasChildren(top));
+  EXPECT_EQ(tree.GetChildrenCount(top), 0u) << "children are filled on expanding";
+  tree.Expand(top);
+  ASSERT_EQ(tree.GetChildrenCount(top, false), 2u);
+  const wxTreeItemId first = tree.GetFirstChild(top, cookie);
+  const wxTreeItemId second = tree.GetNextChild(top, cookie);
+  EXPECT_EQ(tree.GetItemText(first), "alpha");
+  EXPECT_EQ(tree.GetItemText(second), "Beta");
+  EXPECT_FALSE(tree.ItemHasChildren(first));
+  EXPECT_TRUE(tree.ItemHasChildren(second));
+
+  // Selecting in the real folders window opens the folder; the same one again does not.
+  CFoldersDlg* folders = frame->View()->m_pFoldersDlg;
+  const wxTreeItemId beta = folders->Tree()->FindFilled((root + "/Beta").utf8_string());
+  ASSERT_TRUE(beta.IsOk());
+  doc.opened.clear();
+  folders->Tree()->SelectItem(beta);
+  folders->Tree()->SelectItem(beta);
+  EXPECT_EQ(doc.opened, std::vector<std::string>{(root + "/Beta").utf8_string()});
+}
+
+}  // namespace
+}  // namespace veilmark::app
