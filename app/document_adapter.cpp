@@ -4,9 +4,8 @@
 #include "core/image/argb_image.h"
 #include "core/image/document.h"
 #include "core/image/document_ui.h"
+#include "core/image/folder_scan.h"
 #include "core/image/imaging.h"
-#include "core/image/thumbnail.h"
-#include "core/stego/detect.h"
 
 #include <filesystem>
 
@@ -48,10 +47,10 @@ class DocumentAdapter final : public AppDocument {
     // worker needs it first.
     auto keyring = std::make_shared<const crypto::SlotKeyring>(doc_.m_arrPasswords);
     return [keyring](const std::string& path) {
-      const image::ArgbImage source = image::DecodeImageFile(std::filesystem::u8path(path));
+      image::ScannedImage scanned = image::ScanImageFile(std::filesystem::u8path(path), *keyring);
       ThumbnailResult result;
-      result.kind = stego::DetectKind(source, *keyring);
-      result.thumb = image::MakeThumbnail(source, result.kind);
+      result.kind = scanned.kind;
+      result.thumb = std::move(scanned.thumbnail);
       return result;
     };
   }
