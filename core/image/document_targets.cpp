@@ -26,13 +26,18 @@ std::string Utf8Prefix(const std::string& text, std::size_t count) {
   }
   return text.substr(0, i);
 }
+std::size_t Utf8Length(const std::string& text) {
+  std::size_t count = 0;
+  for (char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
 }  // namespace
 
 std::string EmptySlotMessage(int index) { return Format(kEmptySlotMessage, index + 1); }
 
 std::string PasswordsValidationMessage(const PasswordsDialogData& data) {
   for (const std::string& p : data.passwords)
-    if (!p.empty() && p.size() < 5) return "Passwords length should be at least 5 characters.";
+    if (!p.empty() && Utf8Length(p) < 5) return "Passwords length should be at least 5 characters.";
   return {};
 }
 

@@ -134,6 +134,8 @@ TEST_F(CommandsTest, PasswordsDialog) {
   PasswordsDialogData data;
   data.passwords[2] = "abcd";
   EXPECT_EQ(PasswordsValidationMessage(data), "Passwords length should be at least 5 characters.");
+  data.passwords[2] = "\xc3\xa9t\xc3\xa9";  // three characters, five bytes
+  EXPECT_NE(PasswordsValidationMessage(data), "");
   data.passwords[2] = "abcde";
   EXPECT_EQ(PasswordsValidationMessage(data), "");
 
