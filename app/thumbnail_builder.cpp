@@ -2,7 +2,27 @@
 
 #include <exception>
 
+#if defined(__linux__)
+#include <sys/resource.h>
+#include <unistd.h>
+#elif defined(_WIN32)
+#include <wx/msw/wrapwin.h>
+#endif
+
 namespace veilmark::app {
+
+namespace {
+// Thumbnails are background work: the workers leave the cores to the user-interface thread
+// and the display server whenever those have something to do, so that a full build never
+// delays the answer to the user's input.
+void LowerCurrentThreadPriority() {
+#if defined(__linux__)
+  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);  // Linux: nice is per thread
+#elif defined(_WIN32)
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+#endif
+}
+}  // namespace
 
 struct ThumbnailBuilder::Job {
   std::vector<std::string> paths;
@@ -49,6 +69,7 @@ void ThumbnailBuilder::Stop() {
 }
 
 void ThumbnailBuilder::Work(const std::shared_ptr<Job>& job) {
+  LowerCurrentThreadPriority();
   while (!job->stop) {
     const std::size_t i = job->next++;
     if (i >= job->paths.size()) break;

@@ -8,6 +8,11 @@
 #include <atomic>
 #include <chrono>
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace veilmark::app {
 namespace {
 
@@ -45,6 +50,25 @@ TEST(ThumbnailBuilder, DeliversEveryThumbnailOnTheUiThreadThenFinishes) {
   EXPECT_FALSE(offThread);
   for (int i = 0; i < 20; ++i) EXPECT_EQ(kinds[static_cast<std::size_t>(i)], i == 7 ? 30 : 10);
 }
+
+#ifdef __linux__
+TEST(ThumbnailBuilder, WorkersRunBelowTheUiThreadsPriority) {
+  // A build saturates every core; the user-interface thread must still get one at once.
+  ThumbnailBuilder builder(UiPost(), 2);
+  std::atomic<int> lowest{100};
+  bool finished = false;
+  builder.Start(
+      Paths(4),
+      [&](const std::string&) {
+        const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+        lowest = std::min(lowest.load(), nice);
+        return ThumbnailResult{};
+      },
+      [](int, ThumbnailResult) {}, [&] { finished = true; });
+  ASSERT_TRUE(PumpUntil([&] { return finished; }));
+  EXPECT_GT(lowest.load(), getpriority(PRIO_PROCESS, static_cast<id_t>(gettid())));
+}
+#endif
 
 TEST(ThumbnailBuilder, EmptyFolderFinishesToo) {
   ThumbnailBuilder builder(UiPost(), 2);
