@@ -8,6 +8,7 @@
 #include <wx/imagtiff.h>
 #include <wx/imagxpm.h>
 #include <wx/log.h>
+#include <wx/mstream.h>
 #include <wx/wfstream.h>
 
 #include <algorithm>
@@ -173,15 +174,29 @@ void InitImageHandlers() {
 
 bool ImagingReady() { return wxImage::FindHandler(wxBITMAP_TYPE_PNG) != nullptr; }
 
+namespace {
+
+ArgbImage DecodeStream(wxInputStream& stream) {
+  wxLogNull quiet;  // data that does not decode is not reported
+  wxImage decoded;
+  if (!decoded.LoadFile(stream, wxBITMAP_TYPE_ANY) || !decoded.IsOk()) return {};
+  return FromWxImage(decoded);
+}
+
+}  // namespace
+
 ArgbImage DecodeImageFile(const std::filesystem::path& path) {
   std::FILE* file = OpenForReading(path);
   if (file == nullptr) return {};
   wxFFileInputStream stream(file);
   if (!stream.IsOk()) return {};
-  wxLogNull quiet;  // a file that does not decode is not reported
-  wxImage decoded;
-  if (!decoded.LoadFile(stream, wxBITMAP_TYPE_ANY) || !decoded.IsOk()) return {};
-  return FromWxImage(decoded);
+  return DecodeStream(stream);
+}
+
+ArgbImage DecodeImageData(const void* data, std::size_t size) {
+  if (data == nullptr || size == 0) return {};
+  wxMemoryInputStream stream(data, size);
+  return DecodeStream(stream);
 }
 
 bool IsImageFile(const std::filesystem::path& path) {
