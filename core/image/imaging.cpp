@@ -1,5 +1,7 @@
 #include "core/image/imaging.h"
 
+#include "core/image/declared_size.h"
+
 #include <wx/imagbmp.h>
 #include <wx/imaggif.h>
 #include <wx/imagiff.h>
@@ -176,8 +178,24 @@ bool ImagingReady() { return wxImage::FindHandler(wxBITMAP_TYPE_PNG) != nullptr;
 
 namespace {
 
+// Refuses pictures whose header declares a size not worth decoding, reading only the few
+// header fields it needs; the stream is left at its start.
+bool SizeWorthDecoding(wxInputStream& stream) {
+  const wxFileOffset length = stream.GetLength();
+  if (length == wxInvalidOffset) return true;
+  const bool acceptable = DeclaredSizeAcceptable(
+      [&stream](std::uint64_t offset, unsigned char* out, std::size_t size) -> std::size_t {
+        if (stream.SeekI(static_cast<wxFileOffset>(offset)) == wxInvalidOffset) return 0;
+        return stream.Read(out, size).LastRead();
+      },
+      static_cast<std::uint64_t>(length));
+  stream.Reset();
+  return stream.SeekI(0) == 0 && acceptable;
+}
+
 ArgbImage DecodeStream(wxInputStream& stream) {
   wxLogNull quiet;  // data that does not decode is not reported
+  if (!SizeWorthDecoding(stream)) return {};
   wxImage decoded;
   if (!decoded.LoadFile(stream, wxBITMAP_TYPE_ANY) || !decoded.IsOk()) return {};
   return FromWxImage(decoded);
