@@ -37,6 +37,9 @@ CLumicraftApp::CLumicraftApp() = default;
 CLumicraftApp::~CLumicraftApp() = default;
 
 bool CLumicraftApp::OnInit() {
+  // A hostile image may trip a check inside wx's decoders during a folder scan; a release
+  // build must not stop the user with an assertion dialog for it.
+  wxDISABLE_ASSERTS_IN_RELEASE_BUILD();
   SetAppName("Veilmark");
   SetVendorName("Veilmark");
   SetAppDisplayName("Veilmark");
@@ -45,8 +48,19 @@ bool CLumicraftApp::OnInit() {
 
   settings_ = OpenUserSettings();
   ui_ = std::make_unique<WxDocumentUi>();
+  // Samples lie beside the executable in the build tree, in the data folder once installed.
   wxFileName samples(wxStandardPaths::Get().GetExecutablePath());
   samples.AppendDir("Samples");
+  if (!samples.DirExists()) {
+    samples.RemoveLastDir();
+    samples.AppendDir("..");
+    for (const char* dir : {"share", "veilmark", "Samples"}) samples.AppendDir(dir);
+    samples.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
+    if (!samples.DirExists()) {
+      samples.Assign(wxStandardPaths::Get().GetExecutablePath());
+      samples.AppendDir("Samples");
+    }
+  }
   const wxScopedCharBuffer samplesPath = samples.GetPath().utf8_str();
   // The document reads the settings first; on the very first run it may show the
   // disclaimer before any window exists.

@@ -187,6 +187,7 @@ int Main(int argc, char** argv) {
   }
   // The image codecs and the settings store belong to wxWidgets.
   wxInitializer wx;
+  wxDISABLE_ASSERTS_IN_RELEASE_BUILD();  // never stop a script to ask about a decoder check
   if (!wx.IsOk()) {
     PrintError("cannot initialise wxWidgets");
     return kExitFailed;

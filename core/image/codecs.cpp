@@ -89,6 +89,9 @@ bool Encode(const ArgbImage& source, wxBitmapType type, wxMemoryOutputStream& ou
       break;
     case wxBITMAP_TYPE_PNG:
       image.SetOption(wxIMAGE_OPTION_PNG_FORMAT, wxPNG_TYPE_COLOUR);
+      // A carrier's low bits are noise that no zlib level squeezes: level 3 writes a
+      // 4000 x 3000 photo about 3 times faster than the default 6, for files ~4% larger.
+      image.SetOption(wxIMAGE_OPTION_PNG_COMPRESSION_LEVEL, 3);
       break;
     case wxBITMAP_TYPE_BMP:
       image.SetOption(wxIMAGE_OPTION_BMP_FORMAT, wxBMP_24BPP);

@@ -1,5 +1,7 @@
 #include "core/image/imaging.h"
 
+#include "core/image/declared_size.h"
+
 #include <wx/imagbmp.h>
 #include <wx/imaggif.h>
 #include <wx/imagiff.h>
@@ -8,6 +10,7 @@
 #include <wx/imagtiff.h>
 #include <wx/imagxpm.h>
 #include <wx/log.h>
+#include <wx/mstream.h>
 #include <wx/wfstream.h>
 
 #include <algorithm>
@@ -173,15 +176,45 @@ void InitImageHandlers() {
 
 bool ImagingReady() { return wxImage::FindHandler(wxBITMAP_TYPE_PNG) != nullptr; }
 
+namespace {
+
+// Refuses pictures whose header declares a size not worth decoding, reading only the few
+// header fields it needs; the stream is left at its start.
+bool SizeWorthDecoding(wxInputStream& stream) {
+  const wxFileOffset length = stream.GetLength();
+  if (length == wxInvalidOffset) return true;
+  const bool acceptable = DeclaredSizeAcceptable(
+      [&stream](std::uint64_t offset, unsigned char* out, std::size_t size) -> std::size_t {
+        if (stream.SeekI(static_cast<wxFileOffset>(offset)) == wxInvalidOffset) return 0;
+        return stream.Read(out, size).LastRead();
+      },
+      static_cast<std::uint64_t>(length));
+  stream.Reset();
+  return stream.SeekI(0) == 0 && acceptable;
+}
+
+ArgbImage DecodeStream(wxInputStream& stream) {
+  wxLogNull quiet;  // data that does not decode is not reported
+  if (!SizeWorthDecoding(stream)) return {};
+  wxImage decoded;
+  if (!decoded.LoadFile(stream, wxBITMAP_TYPE_ANY) || !decoded.IsOk()) return {};
+  return FromWxImage(decoded);
+}
+
+}  // namespace
+
 ArgbImage DecodeImageFile(const std::filesystem::path& path) {
   std::FILE* file = OpenForReading(path);
   if (file == nullptr) return {};
   wxFFileInputStream stream(file);
   if (!stream.IsOk()) return {};
-  wxLogNull quiet;  // a file that does not decode is not reported
-  wxImage decoded;
-  if (!decoded.LoadFile(stream, wxBITMAP_TYPE_ANY) || !decoded.IsOk()) return {};
-  return FromWxImage(decoded);
+  return DecodeStream(stream);
+}
+
+ArgbImage DecodeImageData(const void* data, std::size_t size) {
+  if (data == nullptr || size == 0) return {};
+  wxMemoryInputStream stream(data, size);
+  return DecodeStream(stream);
 }
 
 bool IsImageFile(const std::filesystem::path& path) {

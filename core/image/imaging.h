@@ -8,6 +8,7 @@
 
 #include <wx/image.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -28,6 +29,8 @@ bool ImagingReady();
 // masked images are expanded (a mask colour becomes alpha 0). A file that cannot be
 // decoded gives an image of 0 x 0. Nothing is logged.
 ArgbImage DecodeImageFile(const std::filesystem::path& path);
+// The same for a file's bytes held in memory.
+ArgbImage DecodeImageData(const void* data, std::size_t size);
 
 // True when some decoder recognises the file's header. Reads the first bytes only.
 bool IsImageFile(const std::filesystem::path& path);

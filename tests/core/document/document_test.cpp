@@ -7,8 +7,6 @@ namespace {
 
 using namespace image;  // command ids
 
-const auto* const kWx = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
-
 TEST(DocumentSettings, FirstRunThenSecondRun) {
   TempFolder samples;
   FakeUi ui;

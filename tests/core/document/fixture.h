@@ -8,7 +8,6 @@
 #include "tests/core/document/fake_ui.h"
 
 #include <gtest/gtest.h>
-#include <wx/init.h>
 
 #include <filesystem>
 #include <fstream>
@@ -19,19 +18,6 @@
 namespace veilmark::test {
 
 namespace fs = std::filesystem;
-
-// wxWidgets' image handlers need the library initialised once per process.
-class WxEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    init_ = std::make_unique<wxInitializer>();
-    image::InitImageHandlers();
-  }
-  void TearDown() override { init_.reset(); }
-
- private:
-  std::unique_ptr<wxInitializer> init_;
-};
 
 class TempFolder {
  public:

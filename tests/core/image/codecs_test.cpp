@@ -193,6 +193,28 @@ TEST(ImageFiles, ProbeReadsHeadersAndFailedDecodesAreEmpty) {
   EXPECT_FALSE(failed.SetPixel(0, 0, 1));
 }
 
+TEST(ImageFiles, BytesInMemoryDecodeLikeTheFile) {
+  ScratchDir dir;
+  const ArgbImage image = NoiseImage(33, 21, true);
+  for (const char* mime : {"image/png", "image/bmp", "image/tiff", "image/jpeg", "image/gif"}) {
+    ASSERT_TRUE(SaveImage(image, dir / "file", mime));
+    const std::string bytes = ReadBytes(dir / "file");
+    const ArgbImage fromFile = DecodeImageFile(dir / "file");
+    ASSERT_FALSE(fromFile.Empty()) << mime;
+    EXPECT_TRUE(DecodeImageData(bytes.data(), bytes.size()) == fromFile) << mime;
+    // Cut short, they decode as the cut file does (nothing, or a partly grey JPEG): the
+    // decoder reads no further than it was given.
+    const std::string half = bytes.substr(0, bytes.size() / 2);
+    WriteBytes(dir / "half", half);
+    EXPECT_TRUE(DecodeImageData(half.data(), half.size()) == DecodeImageFile(dir / "half"))
+        << mime;
+  }
+  const std::string text = "This is a text file, not an image.\n";
+  EXPECT_TRUE(DecodeImageData(text.data(), text.size()).Empty());
+  EXPECT_TRUE(DecodeImageData(text.data(), 0).Empty());
+  EXPECT_TRUE(DecodeImageData(nullptr, 10).Empty());
+}
+
 TEST(ImageFiles, OutputPathAndMimeType) {
   const struct {
     const char* folder;

@@ -1,0 +1,142 @@
+// Peak resident memory while a 4000 x 3000 picture is edited through the document with a
+// full undo history (ten snapshots), then undone and redone. Not a test: prints MiB.
+//   bench_memory [operations]   (default 12: two more than the history holds)
+#include "bench/bench_util.h"
+#include "core/image/argb_image.h"
+#include "core/image/command_ids.h"
+#include "core/image/document.h"
+#include "core/image/imaging.h"
+#include "core/image/settings.h"
+
+#include <wx/init.h>
+#include <wx/log.h>
+
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+
+namespace {
+
+using namespace veilmark;
+
+// A user interface that does nothing, except running the work that the image-operation
+// worker posts back to the UI thread when the bench asks for it.
+class QuietUi final : public DocumentUi {
+ public:
+  void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
+  bool AskYesNo(const std::string&, const std::string&, MessageIcon) override { return true; }
+  std::optional<std::string> PickFile(FileDialogMode, const std::string&,
+                                      const std::string&) override {
+    return std::nullopt;
+  }
+  void SetStatusText(const std::string&) override {}
+  void RefreshPreview() override {}
+  void ShowMessagePanel(const std::string&, const std::string&, bool, bool) override {}
+  void SetMenuItem(int, const std::string&, bool) override {}
+  void ShowFolderInfo(const std::string&, bool) override {}
+  void SetBusy(bool) override {}
+  void BeginProgress(const std::string&, const std::string&, int) override {}
+  bool UpdateProgress(int, const std::string&) override { return true; }
+  void EndProgress() override {}
+  ToolWindowState HideToolWindows() override { return {}; }
+  void RestoreToolWindows(ToolWindowState) override {}
+  void StopThumbnailBuilder() override {}
+  void StartThumbnailBuilder() override {}
+  bool EditPasswords(PasswordsDialogData&) override { return false; }
+  bool EditSecretMessage(std::string&, bool&) override { return false; }
+  bool RunMessageDialog(MessageDialogModel&) override { return false; }
+  std::optional<float> AskGamma(float initial) override { return initial; }
+  std::optional<int> AskThreshold(int initial) override { return initial; }
+  void ShowAbout() override {}
+  void ShowFrameColors() override {}
+  void OpenWithSystem(const std::string&) override {}
+  std::optional<std::string> GetClipboardText() override { return std::nullopt; }
+  bool SetClipboardText(const std::string&) override { return false; }
+
+  void RunOnUiThread(std::function<void()> task) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      tasks_.push_back(std::move(task));
+    }
+    ready_.notify_one();
+  }
+  // Waits for one posted task and runs it here, on the UI thread.
+  void RunNextTask() {
+    std::function<void()> task;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      ready_.wait(lock, [this] { return !tasks_.empty(); });
+      task = std::move(tasks_.front());
+      tasks_.pop_front();
+    }
+    task();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<std::function<void()>> tasks_;
+};
+
+void Line(const char* what) {
+  std::printf("%-44s RSS %7.1f MiB   peak %7.1f MiB\n", what, bench::CurrentRssMiB(),
+              bench::PeakRssMiB());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int operations = argc > 1 ? std::max(1, std::atoi(argv[1])) : 12;
+  wxInitializer initializer;
+  if (!initializer.IsOk()) return 1;
+  image::InitImageHandlers();
+  wxLogNull quiet;
+
+  bench::ScratchFolder dir("veilmark-bench-memory");
+  {
+    const image::ArgbImage picture = bench::PhotoLike(4000, 3000, 3);
+    image::SaveImage(picture, dir / "large.png", "image/png");
+  }
+  std::printf("one 4000x3000 picture is %.1f MiB as 32-bit ARGB\n",
+              4000.0 * 3000.0 * 4.0 / (1024.0 * 1024.0));
+  Line("after making the test picture");
+  // The picture above was freed; a fresh process would start lower. Report from here on
+  // the growth above this line as well as the peak.
+  const double base = bench::CurrentRssMiB();
+
+  QuietUi ui;
+  MemorySettingsStore settings;
+  {
+    CLumicraftDoc doc(ui, settings, std::string());
+    doc.OpenFolder(dir.Path().string());
+    doc.SelectImage(0, std::string(), std::string());
+    if (!doc.m_pImage || doc.m_pImage->Width() != 4000) {
+      std::printf("the picture did not load\n");
+      return 1;
+    }
+    Line("picture selected");
+    const int cycle[] = {image::ID_EDIT_NEGATIVE,  image::ID_EDIT_MIRROR,
+                         image::ID_EDIT_GRAYSCALE, image::ID_EDIT_ROTATE_RIGHT,
+                         image::ID_EDIT_SHARPEN,   image::ID_EDIT_LIGHTEN};
+    for (int i = 0; i < operations; ++i) {
+      doc.StartImageOperation(cycle[i % 6], 0);
+      ui.RunNextTask();  // the worker's completion
+      char label[64];
+      std::snprintf(label, sizeof label, "after operation %d", i + 1);
+      Line(label);
+    }
+    for (int i = 0; i < CLumicraftDoc::kUndoSteps; ++i) doc.OnEditUndo();
+    Line("after ten undos");
+    for (int i = 0; i < CLumicraftDoc::kUndoSteps; ++i) doc.OnEditRedo();
+    Line("after ten redos");
+    const double peak = bench::PeakRssMiB();
+    std::printf(
+        "\npeak resident size: %.1f MiB (%.1f MiB above the start), %.1f pictures'"
+        " worth\n",
+        peak, peak - base, (peak - base) / (4000.0 * 3000.0 * 4.0 / 1048576.0));
+  }
+  Line("document closed");
+  return 0;
+}

@@ -1,0 +1,13 @@
+# Runs make_samples into a fresh folder, checks it with check_samples, removes the folder.
+file(REMOVE_RECURSE ${DIR})
+execute_process(COMMAND ${MAKE} ${DIR} RESULT_VARIABLE made)
+if(made EQUAL 0)
+  execute_process(COMMAND ${CHECK} ${DIR} RESULT_VARIABLE checked)
+endif()
+file(REMOVE_RECURSE ${DIR})
+if(NOT made EQUAL 0)
+  message(FATAL_ERROR "make_samples failed: ${made}")
+endif()
+if(NOT checked EQUAL 0)
+  message(FATAL_ERROR "check_samples failed: ${checked}")
+endif()
