@@ -11,28 +11,18 @@
 #include "app/main_frame.h"
 #include "app/view.h"
 #include "app/wx_document_ui.h"
-#include "core/crypto/cipher.h"
-#include "core/crypto/passwords.h"
-#include "core/image/argb_image.h"
-#include "core/image/imaging.h"
+#include "bench/bench_folder_data.h"
 #include "core/image/settings.h"
-#include "core/stego/embed.h"
 
-#include <sys/wait.h>
 #include <time.h>
-#include <unistd.h>
 #include <wx/app.h>
 #include <wx/timer.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,15 +30,12 @@
 namespace {
 
 using namespace veilmark;
-namespace fs = std::filesystem;
+namespace fs = bench::fs;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kWidth = 1600;
 constexpr int kHeight = 1200;
 constexpr double kLimitMs = 50.0;
-constexpr const char* kPassword = "quintus4072";
-const crypto::PasswordSlots kSlots = {"alpha-one", "bravo-two", "charlie-three", "delta-four",
-                                      kPassword};
 
 double Ms(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
@@ -80,109 +67,19 @@ struct Gap {
   int done = 0;        // thumbnails shown when it ended
 };
 
-// Gradients, soft blobs and fine noise: decodes and compresses like a photograph.
-image::ArgbImage PhotoLike(int width, int height, unsigned seed) {
-  std::mt19937 random(seed);
-  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-  struct Blob {
-    float x, y, r2, dr, dg, db;
-  };
-  std::vector<Blob> blobs;
-  for (int i = 0; i < 5; ++i) {
-    const float r = (0.05f + 0.2f * unit(random)) * static_cast<float>(std::min(width, height));
-    blobs.push_back({unit(random) * width, unit(random) * height, r * r, unit(random) * 120 - 60,
-                     unit(random) * 120 - 60, unit(random) * 120 - 60});
-  }
-  const float hue = unit(random) * 60;
-  image::ArgbImage picture(width, height);
-  std::uint32_t noise = seed * 2654435761u + 1;
-  for (int y = 0; y < height; ++y) {
-    const float fy = static_cast<float>(y) / static_cast<float>(height);
-    image::Argb* row = picture.Row(y);
-    for (int x = 0; x < width; ++x) {
-      const float fx = static_cast<float>(x) / static_cast<float>(width);
-      float r = 40 + 150 * fy + hue, g = 90 + 100 * (1 - fy) * fx, b = 200 - 120 * fy;
-      for (const Blob& blob : blobs) {
-        const float dx = static_cast<float>(x) - blob.x, dy = static_cast<float>(y) - blob.y;
-        const float d = (dx * dx + dy * dy) / blob.r2;
-        if (d < 1.0f) {
-          r += blob.dr * (1 - d);
-          g += blob.dg * (1 - d);
-          b += blob.db * (1 - d);
-        }
-      }
-      noise = noise * 1664525u + 1013904223u;
-      const float n = static_cast<float>((noise >> 24) & 15u) - 7.5f;
-      const auto clamp = [](float v) {
-        return static_cast<std::uint8_t>(std::clamp(v, 0.0f, 255.0f));
-      };
-      row[x] = stego::MakeArgb(255, clamp(r + n), clamp(g + n), clamp(b + n));
-    }
-  }
-  return picture;
-}
-
-struct Picture {
-  std::string name;
-  int payloadKind = 0;  // 0 none, 20 image, 30 message, 40 file
-};
-
 // Every other picture a PNG; six PNGs carry a payload, two of each kind.
-std::vector<Picture> PlanPictures(int count) {
-  std::vector<Picture> plan;
+std::vector<bench::PictureSpec> PlanPictures(int count) {
+  std::vector<bench::PictureSpec> plan;
   for (int i = 0; i < count; ++i) {
     char name[32];
-    std::snprintf(name, sizeof name, "photo%04d.%s", i, i % 2 ? "png" : "jpg");
-    plan.push_back({name, 0});
+    const bool png = i % 2 == 1;
+    std::snprintf(name, sizeof name, "photo%04d.%s", i, png ? "png" : "jpg");
+    plan.push_back({name, kWidth, kHeight, png ? "image/png" : "image/jpeg", 0});
   }
   const int kinds[] = {20, 30, 40, 20, 30, 40};
   for (int k = 0; k < 6 && 1 + k * 2 * (count / 12) < count; ++k)
     plan[static_cast<std::size_t>(1 + k * 2 * (count / 12))].payloadKind = kinds[k];
   return plan;
-}
-
-void MakePictures(const fs::path& folder, const std::vector<Picture>& plan) {
-  const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(kPassword);
-  std::atomic<std::size_t> next{0};
-  const auto work = [&] {
-    for (std::size_t i = next++; i < plan.size(); i = next++) {
-      const Picture& p = plan[i];
-      image::ArgbImage picture = PhotoLike(kWidth, kHeight, static_cast<unsigned>(i) + 7);
-      if (p.payloadKind != 0) {
-        const char* hidden = p.payloadKind == 20   ? "holiday.png"
-                             : p.payloadKind == 30 ? "message.txt"
-                                                   : "contract.pdf";
-        const std::string bytes(20000, static_cast<char>('a' + i % 26));
-        stego::EmbedPayload(picture, keys, kPassword, bytes, hidden, "2026-12-09 10h:00m:00s");
-      }
-      const bool png = p.name.size() > 4 && p.name.compare(p.name.size() - 4, 4, ".png") == 0;
-      if (!image::SaveImage(picture, folder / p.name, png ? "image/png" : "image/jpeg")) {
-        std::fprintf(stderr, "cannot write %s\n", (folder / p.name).c_str());
-        std::exit(1);
-      }
-    }
-  };
-  std::thread helper(work);
-  work();
-  helper.join();
-}
-
-// Runs a program and waits for it; its wall time in ms, or -1 when it could not run.
-double TimeProgram(const std::vector<std::string>& argv) {
-  const auto start = Clock::now();
-  const pid_t pid = fork();
-  if (pid < 0) return -1;
-  if (pid == 0) {
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-  return Ms(start, Clock::now());
 }
 
 class BenchApp : public wxApp {
@@ -244,22 +141,23 @@ bool BenchApp::OnInit() {
   pictures_ = reuse_.empty() ? root_ / "Pictures" : fs::path(reuse_);
   fs::create_directories(root_ / "Empty");
 
-  const std::vector<Picture> plan = PlanPictures(count_);
-  for (const Picture& p : plan) expectedFlagged_ += p.payloadKind != 0;
+  const std::vector<bench::PictureSpec> plan = PlanPictures(count_);
+  for (const bench::PictureSpec& p : plan) expectedFlagged_ += p.payloadKind != 0;
   if (reuse_.empty()) {
     fs::create_directories(pictures_);
     std::printf("writing %d pictures of %d x %d to %s ...\n", count_, kWidth, kHeight,
                 pictures_.c_str());
     std::fflush(stdout);
     const auto made = Clock::now();
-    MakePictures(pictures_, plan);
+    bench::MakePictures(pictures_, plan);
     std::printf("  written in %.1f s\n", Ms(made, Clock::now()) / 1000);
   }
 
   // An isolated profile: not the first run, five slots, the last one opens the payloads.
   settings_.WriteInt("VeilmarkData", 0);
+  const crypto::PasswordSlots slots = bench::BenchSlots();
   for (int i = 0; i < crypto::kPasswordSlots; ++i)
-    settings_.WriteString(kPasswordValueNames[i], kSlots[static_cast<std::size_t>(i)]);
+    settings_.WriteString(kPasswordValueNames[i], slots[static_cast<std::size_t>(i)]);
   settings_.WriteInt(kSelectedPasswordValueName, 4);
 
   SetAppName("Veilmark");
@@ -357,11 +255,7 @@ void BenchApp::Finish() {
                                                      : "UI thread BLOCKED > 50 ms");
   std::fflush(stdout);
 
-  std::vector<std::string> vips = {"vipsthumbnail", "-s", "150x135", "-o",
-                                   (root_ / "vips" / "%s.jpg").string()};
-  fs::create_directories(root_ / "vips");
-  for (const auto& entry : fs::directory_iterator(pictures_)) vips.push_back(entry.path());
-  const double vipsMs = TimeProgram(vips);
+  const double vipsMs = bench::TimeVipsThumbnail(1, bench::FilesOf(pictures_), root_ / "vips");
   if (vipsMs < 0)
     std::printf("\nvipsthumbnail: not available (scripts/install-bench-deps installs it)\n");
   else
