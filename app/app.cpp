@@ -33,6 +33,20 @@ void ShowMenuImages() {
 }
 }  // namespace
 
+std::string FindSamplesFolder(const wxString& executablePath) {
+  // Beside the executable in the build tree, in the data folder once installed.
+  wxFileName samples(executablePath);
+  samples.AppendDir("Samples");
+  if (!samples.DirExists()) {
+    wxFileName installed(executablePath);
+    installed.AppendDir("..");
+    for (const char* dir : {"share", "veilmark", "Samples"}) installed.AppendDir(dir);
+    installed.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
+    if (installed.DirExists()) samples = installed;
+  }
+  return samples.GetPath().utf8_string();
+}
+
 CLumicraftApp::CLumicraftApp() = default;
 CLumicraftApp::~CLumicraftApp() = default;
 
@@ -48,23 +62,10 @@ bool CLumicraftApp::OnInit() {
 
   settings_ = OpenUserSettings();
   ui_ = std::make_unique<WxDocumentUi>();
-  // Samples lie beside the executable in the build tree, in the data folder once installed.
-  wxFileName samples(wxStandardPaths::Get().GetExecutablePath());
-  samples.AppendDir("Samples");
-  if (!samples.DirExists()) {
-    samples.RemoveLastDir();
-    samples.AppendDir("..");
-    for (const char* dir : {"share", "veilmark", "Samples"}) samples.AppendDir(dir);
-    samples.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
-    if (!samples.DirExists()) {
-      samples.Assign(wxStandardPaths::Get().GetExecutablePath());
-      samples.AppendDir("Samples");
-    }
-  }
-  const wxScopedCharBuffer samplesPath = samples.GetPath().utf8_str();
   // The document reads the settings first; on the very first run it may show the
   // disclaimer before any window exists.
-  doc_ = CreateDocument(*ui_, *settings_, std::string(samplesPath.data(), samplesPath.length()));
+  doc_ = CreateDocument(*ui_, *settings_,
+                        FindSamplesFolder(wxStandardPaths::Get().GetExecutablePath()));
 
   auto* frame = new CMainFrame(*doc_, *settings_);
   ui_->Attach(frame);

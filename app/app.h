@@ -5,6 +5,7 @@
 #include <wx/app.h>
 
 #include <memory>
+#include <string>
 
 namespace veilmark {
 class SettingsStore;
@@ -14,6 +15,10 @@ namespace veilmark::app {
 
 class AppDocument;
 class WxDocumentUi;
+
+// The Samples folder: beside the executable, else <prefix>/share/veilmark/Samples when the
+// executable lies in <prefix>/bin; the first when neither exists.
+std::string FindSamplesFolder(const wxString& executablePath);
 
 class CLumicraftApp : public wxApp {
  public:

@@ -14,7 +14,7 @@ namespace veilmark::app {
 
 class CMainFrame;
 
-class WxDocumentUi final : public DocumentUi {
+class WxDocumentUi : public DocumentUi {
  public:
   WxDocumentUi();
   ~WxDocumentUi() override;

@@ -1,0 +1,235 @@
+// The program's own document behind the real main window, as the application object wires
+// them: the first start on the Samples folder, what each kind of thumbnail shows, hiding a
+// file and saving the carrier, and the commands while an image operation runs.
+#include "app/app.h"
+#include "app/app_document.h"
+#include "app/main_frame.h"
+#include "app/menus.h"
+#include "app/overlay_label.h"
+#include "app/preview_window.h"
+#include "app/view.h"
+#include "app/wx_document_ui.h"
+#include "core/image/command_ids.h"
+#include "core/image/settings.h"
+#include "gui_test_util.h"
+
+#include <gtest/gtest.h>
+#include <wx/filename.h>
+#include <wx/menu.h>
+#include <wx/stattext.h>
+#include <wx/statusbr.h>
+#include <wx/textctrl.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+namespace veilmark::app {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace image;  // command ids
+using test::PumpUntil;
+
+const fs::path kAppDir = fs::u8path(VEILMARK_APP_DIR);
+
+// The real windows, with the modal boxes and the file dialog answered by the test.
+class ScriptedUi : public WxDocumentUi {
+ public:
+  void ShowMessage(const std::string& text, const std::string&, MessageIcon) override {
+    messages.push_back(text);
+    windowExisted.push_back(windowExists && windowExists());
+  }
+  bool AskYesNo(const std::string& text, const std::string&, MessageIcon) override {
+    messages.push_back(text);
+    return false;
+  }
+  std::optional<std::string> PickFile(FileDialogMode, const std::string&,
+                                      const std::string&) override {
+    return pick;
+  }
+
+  std::vector<std::string> messages;
+  std::vector<bool> windowExisted;
+  std::function<bool()> windowExists;
+  std::optional<std::string> pick;
+};
+
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Short: the file to hide must have a path of at most 64 bytes.
+    static int count = 0;
+    base = fs::temp_directory_path() /
+           ("vmapp" + std::to_string(::getpid()) + "-" + std::to_string(++count));
+    fs::remove_all(base);
+    fs::create_directories(base / "root");
+    // A copy, so that nothing a test writes lands in the program's own Samples.
+    fs::copy(kAppDir / "Samples", base / "Samples");
+    ui.windowExists = [this] { return frame != nullptr; };
+  }
+  void TearDown() override {
+    if (frame) {
+      frame->Close(true);
+      wxTheApp->ProcessIdle();
+    }
+    ui.Attach(nullptr);
+    doc.reset();
+    std::error_code ignored;
+    fs::remove_all(base, ignored);
+  }
+
+  // Builds what CLumicraftApp::OnInit builds and waits for the thumbnails.
+  void Start() {
+    doc = CreateDocument(ui, settings, (base / "Samples").u8string());
+    frame = new CMainFrame(*doc, settings);
+    ui.Attach(frame);
+    frame->InitialUpdate({(base / "root").u8string()});
+    frame->ShowFirstTime();
+    ASSERT_TRUE(PumpUntil([&] { return !frame->View()->IsBuilding(); }, 30000));
+  }
+  int IndexOf(const wxString& caption) const {
+    for (int i = 0; i < frame->View()->GetItemCount(); ++i)
+      if (frame->View()->GetItemText(i) == caption) return i;
+    ADD_FAILURE() << "no thumbnail " << caption;
+    return -1;
+  }
+  wxString Status() const { return frame->GetStatusBar()->GetStatusText(); }
+  void Command(int id) {
+    wxCommandEvent event(wxEVT_MENU, ToWxId(id));
+    frame->ProcessWindowEvent(event);
+  }
+  wxUpdateUIEvent UpdateUI(int id, wxObject* object = nullptr) {
+    wxUpdateUIEvent event(ToWxId(id));
+    event.SetEventObject(object);
+    frame->ProcessWindowEvent(event);
+    return event;
+  }
+
+  fs::path base;
+  MemorySettingsStore settings;
+  ScriptedUi ui;
+  std::unique_ptr<AppDocument> doc;
+  CMainFrame* frame = nullptr;
+};
+
+TEST_F(AppTest, SamplesLieBesideTheProgramOrInTheDataFolder) {
+  EXPECT_EQ(FindSamplesFolder(wxString::FromUTF8((kAppDir / "veilmark").u8string())),
+            (kAppDir / "Samples").u8string());
+  const fs::path prefix = base / "usr";
+  fs::create_directories(prefix / "bin");
+  fs::create_directories(prefix / "share" / "veilmark" / "Samples");
+  EXPECT_EQ(FindSamplesFolder(wxString::FromUTF8((prefix / "bin" / "veilmark").u8string())),
+            (prefix / "share" / "veilmark" / "Samples").u8string());
+  fs::remove_all(prefix / "share");
+  EXPECT_EQ(FindSamplesFolder(wxString::FromUTF8((prefix / "bin" / "veilmark").u8string())),
+            (prefix / "bin" / "Samples").u8string());
+}
+
+TEST_F(AppTest, FirstStartShowsTheDisclaimerThenTheSamplesWithEveryKind) {
+  Start();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].rfind("DISCLAIMER", 0), 0u);
+  EXPECT_FALSE(ui.windowExisted[0]) << "the disclaimer comes before any window";
+  EXPECT_EQ(doc->Folder(), (base / "Samples").u8string());
+  EXPECT_EQ(settings.GetString("PasswordCry01"), "quintus4072");
+
+  CLumicraftView* view = frame->View();
+  EXPECT_EQ(view->GetItemCount(), 7);
+  EXPECT_EQ(view->FlaggedCount(), 3);
+  EXPECT_EQ(view->GetBackgroundColour(), kListYellow);
+  EXPECT_FALSE(view->LoadingLabel()->IsShown());
+  EXPECT_EQ(Status(), "Files: 7 (Images: 7  Encrypted: 0)");
+
+  // Selecting each kind: the status line and the preview's panel tell what it hides.
+  CPreviewDlg* preview = view->m_pPreviewDlg;
+  view->Select(IndexOf("sunset_beach_steg.png"));  // a message
+  EXPECT_TRUE(Status().EndsWith("(hidden file) Use File/Extract")) << Status();
+  EXPECT_TRUE(preview->CaptionCtrl()->IsShown());
+  EXPECT_EQ(preview->CaptionCtrl()->GetLabel(), "Secret message:");
+  ASSERT_TRUE(preview->MessageCtrl()->IsShown());
+  EXPECT_TRUE(preview->MessageCtrl()->GetValue().Contains("hidden in the pixels of the sunset"));
+
+  view->Select(IndexOf("green_hills_steg.png"));  // a picture, shown instead of its carrier
+  EXPECT_EQ(Status(), "flower.png (hidden image)");
+  EXPECT_FALSE(preview->CaptionCtrl()->IsShown());
+  EXPECT_FALSE(preview->MessageCtrl()->IsShown());
+  const std::optional<wxImage> flower = doc->WorkingImage();
+  ASSERT_TRUE(flower.has_value());
+  EXPECT_TRUE(preview->HasImage());
+
+  view->Select(IndexOf("lighthouse_steg.png"));  // another file
+  EXPECT_EQ(Status(), "pancakes.md (hidden file) Use File/Extract");
+  EXPECT_TRUE(preview->CaptionCtrl()->IsShown());
+  EXPECT_EQ(preview->CaptionCtrl()->GetLabel(), "pancakes.md (hidden file) Use File/Extract");
+  EXPECT_FALSE(preview->MessageCtrl()->IsShown());
+  const std::optional<wxImage> carrier = doc->WorkingImage();
+  ASSERT_TRUE(carrier.has_value());
+  EXPECT_NE(carrier->GetSize(), flower->GetSize());
+
+  view->Select(IndexOf("mosaic.png"));  // nothing hidden
+  EXPECT_TRUE(Status().Contains(" Storage capacity: ")) << Status();
+  EXPECT_FALSE(preview->CaptionCtrl()->IsShown());
+  EXPECT_FALSE(preview->MessageCtrl()->IsShown());
+}
+
+TEST_F(AppTest, HidingAFileThenSavingAndRefreshingFramesTheCarrier) {
+  settings.WriteInt("VeilmarkData", 0);
+  settings.WriteString("PasswordCry01", "quintus4072");
+  settings.WriteString("FolderSelected", (base / "Samples").u8string());
+  Start();
+  EXPECT_TRUE(ui.messages.empty());
+  const fs::path secret = base / "plans.pdf";
+  std::ofstream(secret, std::ios::binary) << "the plans, in full";
+
+  frame->View()->Select(IndexOf("mosaic.png"));
+  ui.pick = secret.u8string();
+  Command(ID_HIDE_SELECT_FILE);
+  EXPECT_EQ(Status(), "File to hide selected successfully");
+  ASSERT_TRUE(UpdateUI(ID_HIDE_FILE).GetEnabled());
+  Command(ID_HIDE_FILE);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].rfind(">>>> Steganography image generated <<<<", 0), 0u);
+  wxMenu* edit = frame->GetMenuBar()->FindItem(ToWxId(ID_EDIT_UNDO))->GetMenu();
+  EXPECT_EQ(UpdateUI(ID_EDIT_UNDO, edit).GetText(), "&Undo (1)");
+  EXPECT_FALSE(UpdateUI(ID_FILE_SAVE_JPG).GetEnabled()) << "a lossy format would lose it";
+
+  Command(ID_FILE_SAVE_PNG);
+  EXPECT_EQ(Status(), "Image file saved: mosaic_steg.png");
+  ASSERT_TRUE(fs::exists(base / "Samples" / "mosaic_steg.png"));
+
+  Command(ID_FOLDER_REFRESH);
+  ASSERT_TRUE(PumpUntil([&] { return !frame->View()->IsBuilding(); }, 30000));
+  EXPECT_EQ(frame->View()->FlaggedCount(), 4);
+  frame->View()->Select(IndexOf("mosaic_steg.png"));
+  EXPECT_EQ(Status(), "plans.pdf (hidden file) Use File/Extract");
+}
+
+TEST_F(AppTest, ImageCommandsAndExitWaitForARunningImageOperation) {
+  settings.WriteInt("VeilmarkData", 0);
+  settings.WriteString("FolderSelected", (base / "Samples").u8string());
+  Start();
+  frame->View()->Select(IndexOf("desert_dunes.bmp"));
+  const wxSize before = doc->WorkingImage()->GetSize();
+  Command(ID_EDIT_ROTATE_RIGHT);
+  // Busy until the worker's result has been taken on the user-interface thread.
+  ASSERT_TRUE(doc->IsBusy());
+  for (int id : {ID_EDIT_NEGATIVE, ID_EDIT_UNDO, ID_FILE_SAVE_PNG, ID_FOLDER_REFRESH, ID_APP_EXIT,
+                 ID_FILE_PRINT})
+    EXPECT_FALSE(UpdateUI(id).GetEnabled()) << id;
+  EXPECT_TRUE(UpdateUI(ID_ENCRYPT_FILE).GetEnabled());
+  frame->Close();
+  EXPECT_FALSE(wxPendingDelete.Member(frame)) << "closing waits for the operation";
+
+  ASSERT_TRUE(PumpUntil([&] { return !doc->IsBusy(); }));
+  EXPECT_EQ(doc->WorkingImage()->GetSize(), wxSize(before.y, before.x));
+  for (int id : {ID_EDIT_NEGATIVE, ID_EDIT_UNDO, ID_FILE_SAVE_PNG, ID_APP_EXIT})
+    EXPECT_TRUE(UpdateUI(id).GetEnabled()) << id;
+  wxMenu* edit = frame->GetMenuBar()->FindItem(ToWxId(ID_EDIT_UNDO))->GetMenu();
+  EXPECT_EQ(UpdateUI(ID_EDIT_UNDO, edit).GetText(), "&Undo (1)");
+}
+
+}  // namespace
+}  // namespace veilmark::app
