@@ -31,6 +31,34 @@ void ShowMenuImages() {
   if (void* settings = getDefault()) set(settings, "gtk-menu-images", 1, nullptr);
 #endif
 }
+
+// GTK themes pad toolbar buttons to twice the width of their 16-pixel images, so that the
+// thirteen buttons no longer fit the main window's default width and four of them end up
+// behind an overflow arrow. Padding like a classic toolbar's keeps them all in view.
+void CompactToolbarButtons() {
+#ifdef __WXGTK3__
+  using NewProvider = void* (*)();
+  using LoadData = int (*)(void*, const char*, long, void**);
+  using DefaultScreen = void* (*)();
+  using AddProvider = void (*)(void*, void*, unsigned);
+  using Unref = void (*)(void*);
+  auto newProvider = reinterpret_cast<NewProvider>(dlsym(RTLD_DEFAULT, "gtk_css_provider_new"));
+  auto load = reinterpret_cast<LoadData>(dlsym(RTLD_DEFAULT, "gtk_css_provider_load_from_data"));
+  auto screen = reinterpret_cast<DefaultScreen>(dlsym(RTLD_DEFAULT, "gdk_screen_get_default"));
+  auto add = reinterpret_cast<AddProvider>(
+      dlsym(RTLD_DEFAULT, "gtk_style_context_add_provider_for_screen"));
+  auto unref = reinterpret_cast<Unref>(dlsym(RTLD_DEFAULT, "g_object_unref"));
+  if (!newProvider || !load || !screen || !add || !unref || !screen()) return;
+  static const char css[] =
+      "toolbar { padding: 1px 2px; }"
+      "toolbar button { padding: 3px; min-width: 0; min-height: 0; }"
+      "toolbar separator { margin-left: 3px; margin-right: 3px; }";
+  void* provider = newProvider();
+  constexpr unsigned kApplicationPriority = 600;  // GTK_STYLE_PROVIDER_PRIORITY_APPLICATION
+  if (load(provider, css, -1, nullptr)) add(screen(), provider, kApplicationPriority);
+  unref(provider);
+#endif
+}
 }  // namespace
 
 std::string FindSamplesFolder(const wxString& executablePath) {
@@ -59,6 +87,7 @@ bool CLumicraftApp::OnInit() {
   SetAppDisplayName("Veilmark");
   image::InitImageHandlers();
   ShowMenuImages();
+  CompactToolbarButtons();
 
   settings_ = OpenUserSettings();
   ui_ = std::make_unique<WxDocumentUi>();
