@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   bench::ScratchFolder dir("veilmark-bench-folder");
   const auto folder = dir / "pictures";
   bench::fs::create_directories(folder);
-  std::vector<bench::PictureSpec> specs;
+  std::vector<bench::PicturePlan> plans;
   int payloads = 0;
   for (int i = 0; i < count; ++i) {
     char name[32];
@@ -42,14 +42,14 @@ int main(int argc, char** argv) {
       kind = 20 + 10 * (payloads % 3);
       ++payloads;
     }
-    specs.push_back({name, 1600, 1200, jpeg ? "image/jpeg" : "image/png", kind});
+    plans.push_back({name, 1600, 1200, jpeg ? "image/jpeg" : "image/png", kind});
   }
   std::printf(
       "making %d pictures of 1600x1200 (3 in 5 JPEG q100, the rest PNG, %d with "
       "payloads)...\n",
       count, payloads);
   const auto made = std::chrono::steady_clock::now();
-  bench::MakePictures(folder, specs);
+  bench::MakePictures(folder, plans);
   std::uintmax_t bytes = 0;
   for (const auto& entry : bench::fs::directory_iterator(folder)) bytes += entry.file_size();
   std::printf("made in %.0f s: %.0f MB; 5 slots, the payloads open with slot 5\n",

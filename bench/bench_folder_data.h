@@ -21,7 +21,7 @@ inline veilmark::crypto::PasswordSlots BenchSlots() {
   return {"alpha-one", "bravo-two", "charlie-three", "delta-four", kSlotPassword};
 }
 
-struct PictureSpec {
+struct PicturePlan {
   std::string name;  // with its extension
   int width;
   int height;
@@ -30,23 +30,23 @@ struct PictureSpec {
 };
 
 // Writes the pictures on two threads; a payload is hidden with the last slot's password.
-inline void MakePictures(const fs::path& folder, const std::vector<PictureSpec>& specs) {
+inline void MakePictures(const fs::path& folder, const std::vector<PicturePlan>& plans) {
   using namespace veilmark;
   const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(kSlotPassword);
   std::atomic<std::size_t> next{0};
   const auto work = [&] {
-    for (std::size_t i = next++; i < specs.size(); i = next++) {
-      const PictureSpec& spec = specs[i];
+    for (std::size_t i = next++; i < plans.size(); i = next++) {
+      const PicturePlan& plan = plans[i];
       const unsigned seed = 11 + static_cast<unsigned>(i);
-      image::ArgbImage picture = PhotoLike(spec.width, spec.height, seed);
-      if (spec.payloadKind != 0) {
-        const char* hiddenName = spec.payloadKind == 20   ? "hidden.png"
-                                 : spec.payloadKind == 30 ? "hidden.txt"
+      image::ArgbImage picture = PhotoLike(plan.width, plan.height, seed);
+      if (plan.payloadKind != 0) {
+        const char* hiddenName = plan.payloadKind == 20   ? "hidden.png"
+                                 : plan.payloadKind == 30 ? "hidden.txt"
                                                           : "hidden.bin";
         stego::EmbedPayload(picture, keys, kSlotPassword, RandomBytes(20000, seed), hiddenName,
                             "2026-12-09 10h:00m:00s");
       }
-      image::SaveImage(picture, folder / spec.name, spec.mime);
+      image::SaveImage(picture, folder / plan.name, plan.mime);
     }
   };
   std::thread helper(work);

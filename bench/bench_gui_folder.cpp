@@ -68,8 +68,8 @@ struct Gap {
 };
 
 // Every other picture a PNG; six PNGs carry a payload, two of each kind.
-std::vector<bench::PictureSpec> PlanPictures(int count) {
-  std::vector<bench::PictureSpec> plan;
+std::vector<bench::PicturePlan> PlanPictures(int count) {
+  std::vector<bench::PicturePlan> plan;
   for (int i = 0; i < count; ++i) {
     char name[32];
     const bool png = i % 2 == 1;
@@ -141,8 +141,8 @@ bool BenchApp::OnInit() {
   pictures_ = reuse_.empty() ? root_ / "Pictures" : fs::path(reuse_);
   fs::create_directories(root_ / "Empty");
 
-  const std::vector<bench::PictureSpec> plan = PlanPictures(count_);
-  for (const bench::PictureSpec& p : plan) expectedFlagged_ += p.payloadKind != 0;
+  const std::vector<bench::PicturePlan> plan = PlanPictures(count_);
+  for (const bench::PicturePlan& p : plan) expectedFlagged_ += p.payloadKind != 0;
   if (reuse_.empty()) {
     fs::create_directories(pictures_);
     std::printf("writing %d pictures of %d x %d to %s ...\n", count_, kWidth, kHeight,

@@ -38,20 +38,20 @@ int main(int argc, char** argv) {
   bench::ScratchFolder dir("veilmark-bench-scan");
   const auto folder = dir / "pictures";
   bench::fs::create_directories(folder);
-  std::vector<bench::PictureSpec> specs;
+  std::vector<bench::PicturePlan> plans;
   for (int i = 0; i < 20; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "photo%02d.jpg", i);
-    specs.push_back({name, 4000, 3000, "image/jpeg", 0});
+    plans.push_back({name, 4000, 3000, "image/jpeg", 0});
   }
   const int kinds[] = {20, 30, 40, 30, 40, 20};  // six PNGs carry payloads
   for (int i = 0; i < 20; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "picture%02d.png", i);
-    specs.push_back({name, 2000, 1500, "image/png", i < 6 ? kinds[i] : 0});
+    plans.push_back({name, 2000, 1500, "image/png", i < 6 ? kinds[i] : 0});
   }
   std::printf("making 20 JPEG 4000x3000 (q100) and 20 PNG 2000x1500 (6 with payloads)...\n");
-  bench::MakePictures(folder, specs);
+  bench::MakePictures(folder, plans);
   const auto files = bench::FilesOf(folder);
   std::uintmax_t bytes = 0;
   for (const auto& f : files) bytes += bench::fs::file_size(f);
