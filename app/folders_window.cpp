@@ -1,5 +1,7 @@
 #include "app/folders_window.h"
 
+#include "app/window_placement.h"
+
 #include "app/menus.h"
 #include "core/image/command_ids.h"
 #include "res/art.h"
@@ -145,14 +147,7 @@ CFoldersDlg::CFoldersDlg(wxWindow* owner, OnFolder onFolder, OnCommand onCommand
   tree_->Bind(wxEVT_TREE_SEL_CHANGED, &CFoldersDlg::OnSelChanged, this);
   tree_->Bind(wxEVT_CONTEXT_MENU, &CFoldersDlg::OnContextMenu, this);
   Bind(wxEVT_MENU, [this](wxCommandEvent& event) { onCommand_(ToCommandId(event.GetId())); });
-  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
-    if (event.CanVeto()) {
-      event.Veto();
-      Hide();
-    } else {
-      Destroy();
-    }
-  });
+  HideOnClose(*this);
 
   tree_->FillRoot(roots);
   // The first root item is opened and selected at once, which makes it the current folder.

@@ -1,5 +1,7 @@
 #include "app/preview_window.h"
 
+#include "app/window_placement.h"
+
 #include "app/app_document.h"
 
 #include <wx/dcbuffer.h>
@@ -71,14 +73,7 @@ CPreviewDlg::CPreviewDlg(wxWindow* owner, const AppDocument& doc)
   Bind(wxEVT_SIZE, &CPreviewDlg::OnSize, this);
   // The window has no close button of its own; should the window manager offer one anyway,
   // closing only hides it, like the View menu does.
-  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
-    if (event.CanVeto()) {
-      event.Veto();
-      Hide();
-    } else {
-      Destroy();
-    }
-  });
+  HideOnClose(*this);
 }
 
 void CPreviewDlg::RefreshImage() {

@@ -2,6 +2,8 @@
 
 #include "core/image/settings.h"
 
+#include <wx/toplevel.h>
+
 #include <algorithm>
 #include <cstdint>
 
@@ -39,6 +41,17 @@ bool ReadRect(const SettingsStore& settings, const std::string& name, wxRect& re
   if (!bytes) return false;
   rect = DecodeRect(*bytes);
   return true;
+}
+
+void HideOnClose(wxTopLevelWindow& window) {
+  window.Bind(wxEVT_CLOSE_WINDOW, [&window](wxCloseEvent& event) {
+    if (event.CanVeto()) {
+      event.Veto();
+      window.Hide();
+    } else {
+      window.Destroy();
+    }
+  });
 }
 
 }  // namespace veilmark::app

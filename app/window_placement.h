@@ -4,6 +4,8 @@
 
 #include <wx/gdicmn.h>
 
+class wxTopLevelWindow;
+
 #include <string>
 
 namespace veilmark {
@@ -19,6 +21,10 @@ wxRect DecodeRect(const std::string& bytes);
 void WriteRect(SettingsStore& settings, const std::string& name, const wxRect& rect);
 // False when the value is absent.
 bool ReadRect(const SettingsStore& settings, const std::string& name, wxRect& rect);
+
+// A tool window that a close request only hides (as the View menu does); it is destroyed
+// only when the close cannot be refused.
+void HideOnClose(wxTopLevelWindow& window);
 
 }  // namespace app
 }  // namespace veilmark

@@ -118,11 +118,9 @@ int RunEncryptFolder(const Invocation& inv) {
     return kExitOk;
   }
   int exitCode = kExitOk;
-  std::optional<crypto::PasswordSlots> slots =
-      GetPasswords(inv, PasswordUse::kEncrypt, false, exitCode);
-  if (!slots) return exitCode;
-  const std::string password = (*slots)[0];
-  WipeSlots(*slots);
+  const std::optional<std::string> encryption = GetEncryptionPassword(inv, exitCode);
+  if (!encryption) return exitCode;
+  const std::string& password = *encryption;
   if (!inv.Has(kYesOption.name) &&
       !Confirm(Format("All files in the folder will be encrypted and the original files will be "
                       "removed after encryption.\n\nFolder: %s\nPassword: %s\n\nDo you want to "

@@ -196,11 +196,9 @@ int RunHide(const Invocation& inv) {
   }
 
   int exitCode = kExitOk;
-  std::optional<crypto::PasswordSlots> slots =
-      GetPasswords(inv, PasswordUse::kEncrypt, false, exitCode);
-  if (!slots) return exitCode;
-  const std::string password = (*slots)[0];
-  WipeSlots(*slots);
+  const std::optional<std::string> encryption = GetEncryptionPassword(inv, exitCode);
+  if (!encryption) return exitCode;
+  const std::string& password = *encryption;
   stego::EmbedResult result;
   {
     const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(password);

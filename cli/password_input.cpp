@@ -192,6 +192,15 @@ void WipeSlots(crypto::PasswordSlots& slots) {
   for (std::string& s : slots) Wipe(s);
 }
 
+std::optional<std::string> GetEncryptionPassword(const Invocation& inv, int& exitCode) {
+  std::optional<crypto::PasswordSlots> slots =
+      GetPasswords(inv, PasswordUse::kEncrypt, false, exitCode);
+  if (!slots) return std::nullopt;
+  std::string password = (*slots)[0];
+  WipeSlots(*slots);
+  return password;
+}
+
 std::optional<crypto::PasswordSlots> GetPasswords(const Invocation& inv, PasswordUse use,
                                                   bool stdinHoldsData, int& exitCode) {
   const std::string* file = inv.Value(PasswordFileOption().name);

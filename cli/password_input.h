@@ -33,4 +33,8 @@ bool ParsePasswordLines(const std::string& text, crypto::PasswordSlots& slots, s
 
 void WipeSlots(crypto::PasswordSlots& slots);
 
+// The one password that encrypts (slot 1 of GetPasswords with PasswordUse::kEncrypt);
+// the other slots are wiped. On failure as GetPasswords.
+std::optional<std::string> GetEncryptionPassword(const Invocation& inv, int& exitCode);
+
 }  // namespace veilmark::cli
