@@ -1,8 +1,7 @@
 #include "app/folders_window.h"
 
-#include "app/window_placement.h"
-
 #include "app/menus.h"
+#include "app/window_placement.h"
 #include "core/image/command_ids.h"
 #include "res/art.h"
 

@@ -1,8 +1,7 @@
 #include "app/preview_window.h"
 
-#include "app/window_placement.h"
-
 #include "app/app_document.h"
+#include "app/window_placement.h"
 
 #include <wx/dcbuffer.h>
 #include <wx/display.h>
