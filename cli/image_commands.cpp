@@ -389,12 +389,14 @@ int RunScan(const Invocation& inv) {
     PrintError(Quoted(folder) + ": folder not found");
     return kExitFailed;
   }
-  // Listed as the desktop lists a folder: every entry but folders counts as a file, sorted
+  // Listed as the desktop lists a folder: every entry but folders and temporary files of
+  // our writers counts as a file, sorted
   // by name without regard to case; the images by their lower-cased names.
+  crypto::RemoveStaleTemporaryFiles(folder);
   std::vector<std::string> names;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code typeError;
-    if (it->is_directory(typeError)) continue;
+    if (it->is_directory(typeError) || crypto::IsTemporaryFileName(it->path().filename())) continue;
     names.push_back(it->path().filename().u8string());
   }
   if (ec) {

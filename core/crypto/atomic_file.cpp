@@ -3,6 +3,9 @@
 #include "core/crypto/cipher.h"
 
 #include <cerrno>
+#include <ctime>
+#include <string>
+#include <string_view>
 #include <system_error>
 
 #ifdef _WIN32
@@ -10,8 +13,16 @@
 #include <io.h>
 #include <share.h>
 #include <sys/stat.h>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,6 +58,27 @@ std::ptrdiff_t WriteSome(int fd, const void* data, std::size_t size) {
 }
 bool SyncFile(int fd) { return _commit(fd) == 0; }
 bool CloseFile(int fd) { return _close(fd) == 0; }
+
+// Locks the whole file, without waiting; the lock goes with the last handle.
+bool LockWholeFile(int fd) {
+  OVERLAPPED at{};
+  return LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd)),
+                    LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
+                    &at) != 0;
+}
+
+bool RemoveIfStale(const fs::path& path, std::chrono::seconds minAge) {
+  std::error_code ec;
+  if (!fs::is_regular_file(fs::symlink_status(path, ec))) return false;
+  const auto written = fs::last_write_time(path, ec);
+  if (ec || fs::file_time_type::clock::now() - written < minAge) return false;
+  int fd = -1;
+  if (_wsopen_s(&fd, path.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYNO, 0) != 0) return false;
+  const bool unlocked = LockWholeFile(fd);
+  _close(fd);  // closing releases the lock taken here
+  // A live writer's handle refuses deletion, so this fails rather than racing it.
+  return unlocked && fs::remove(path, ec);
+}
 #else
 int OpenForReading(const fs::path& path) {
   // Non-blocking so that opening a named pipe cannot hang; it is refused right after.
@@ -69,6 +101,24 @@ std::ptrdiff_t WriteSome(int fd, const void* data, std::size_t size) {
 }
 bool SyncFile(int fd) { return ::fsync(fd) == 0; }
 bool CloseFile(int fd) { return ::close(fd) == 0; }
+
+bool LockWholeFile(int fd) { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; }
+
+// Opened first and checked through the descriptor, so that what is judged is what is
+// locked; removed only while the lock is held and the name still names that file.
+bool RemoveIfStale(const fs::path& path, std::chrono::seconds minAge) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat opened {};
+  struct stat named {};
+  const bool stale = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+                     opened.st_uid == ::geteuid() &&
+                     std::time(nullptr) - opened.st_mtime >= minAge.count() && LockWholeFile(fd) &&
+                     ::lstat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev &&
+                     named.st_ino == opened.st_ino && ::unlink(path.c_str()) == 0;
+  ::close(fd);
+  return stale;
+}
 
 // Makes a completed rename durable; the file's own data is already on disk, so a folder
 // that cannot be synced (some file systems refuse) is not an error.
@@ -175,6 +225,12 @@ bool AtomicFileWriter::Create() {
     fd_ = CreateExclusive(candidate);
     if (fd_ >= 0) {
       temp_ = candidate;
+#ifdef _WIN32
+      LockWholeFile(fd_);
+#else
+      lockFd_ = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+      if (lockFd_ >= 0) LockWholeFile(lockFd_);
+#endif
       return true;
     }
     if (errno != EEXIST) return false;
@@ -220,6 +276,7 @@ CommitResult AtomicFileWriter::Commit(bool replaceExisting, unsigned permissions
     return result;
   }
   temp_.clear();
+  ReleaseLock();
 #ifndef _WIN32
   SyncFolderOf(target_);
 #endif
@@ -236,6 +293,46 @@ void AtomicFileWriter::Discard() {
     fs::remove(temp_, ec);
     temp_.clear();
   }
+  ReleaseLock();
+}
+
+void AtomicFileWriter::ReleaseLock() {
+  if (lockFd_ >= 0) {
+    CloseFile(lockFd_);
+    lockFd_ = -1;
+  }
+}
+
+namespace {
+bool IsTemporaryName(std::string_view name) {
+  constexpr std::string_view kSuffix = ".vmtmp";
+  constexpr std::size_t kRandomLength = 12;
+  if (name.size() != 1 + kRandomLength + kSuffix.size() || name[0] != '.' ||
+      name.substr(1 + kRandomLength) != kSuffix)
+    return false;
+  for (const char c : name.substr(1, kRandomLength))
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+  return true;
+}
+}  // namespace
+
+bool IsTemporaryFileName(const fs::path& name) {
+  const fs::path::string_type& native = name.native();
+  // Our names are ASCII; anything else cannot match.
+  std::string narrow;
+  for (const auto c : native) {
+    if (c < 0x20 || c > 0x7e) return false;
+    narrow.push_back(static_cast<char>(c));
+  }
+  return IsTemporaryName(narrow);
+}
+
+int RemoveStaleTemporaryFiles(const fs::path& folder, std::chrono::seconds minAge) {
+  int removed = 0;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+    if (IsTemporaryFileName(it->path().filename()) && RemoveIfStale(it->path(), minAge)) ++removed;
+  return removed;
 }
 
 }  // namespace veilmark::crypto

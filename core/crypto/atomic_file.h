@@ -3,6 +3,7 @@
 // complete and on disk, so that a failed operation never damages an existing file.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -58,9 +59,30 @@ class AtomicFileWriter {
   const std::filesystem::path& TemporaryPath() const { return temp_; }
 
  private:
+  void ReleaseLock();
+
   std::filesystem::path target_;
   std::filesystem::path temp_;
   int fd_ = -1;
+  // A second descriptor of the same open file: it holds the writer's lock from Create
+  // until after the rename, so that no clean-up ever takes a file still being written.
+  int lockFd_ = -1;
 };
+
+// Whether `name` (a bare file name) is one of the writer's temporary files:
+// "." + 12 letters or digits + ".vmtmp". Such files are never user files and are
+// neither counted nor listed.
+bool IsTemporaryFileName(const std::filesystem::path& name);
+
+// A writer killed mid-way leaves its temporary file behind, possibly holding plaintext.
+// A minute is far longer than the gap between creating a temporary file and locking it,
+// and every chunk written renews its time; it still lets the next command clean up soon.
+inline constexpr std::chrono::seconds kStaleTemporaryAge{60};
+
+// Removes the temporary files of dead writers directly in `folder`: name of the writer's
+// pattern, a regular file, last written at least `minAge` ago, and not locked by a live
+// writer. Returns how many were removed.
+int RemoveStaleTemporaryFiles(const std::filesystem::path& folder,
+                              std::chrono::seconds minAge = kStaleTemporaryAge);
 
 }  // namespace veilmark::crypto

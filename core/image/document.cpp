@@ -1,6 +1,7 @@
 // Construction, settings, folder listing, selection, undo history and command enabling.
 #include "core/image/document.h"
 
+#include "core/crypto/atomic_file.h"
 #include "core/image/argb_image.h"
 #include "core/image/command_ids.h"
 #include "core/image/imaging.h"
@@ -123,13 +124,15 @@ void CLumicraftDoc::OpenFolder(const std::string& path) {
   m_ui.SetStatusText({});
   m_nFileCount = m_nCryCount = m_nImageCount = 0;
 
+  crypto::RemoveStaleTemporaryFiles(fs::u8path(path));
   // The platform lists in no useful order here; sort by name, ignoring case, so that the
   // thumbnails and the file counts come out the same on every system.
   std::vector<std::string> names;
   std::error_code ec;
   for (fs::directory_iterator it(fs::u8path(path), ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code typeError;
-    if (it->is_directory(typeError)) continue;
+    // A writer's temporary file is no user file, also while it is being written.
+    if (it->is_directory(typeError) || crypto::IsTemporaryFileName(it->path().filename())) continue;
     names.push_back(it->path().filename().u8string());
   }
   std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {

@@ -1,3 +1,4 @@
+#include <chrono>
 #include "core/image/command_ids.h"
 #include "core/stego/kinds.h"
 #include "tests/core/document/fixture.h"
@@ -73,6 +74,20 @@ TEST_F(DocumentTest, FolderStatistics) {
   TempFolder empty;
   doc->OpenFolder(empty.str());
   EXPECT_FALSE(ui.folderInfoShown);
+}
+
+// Temporary files of writers are no user files: a dead writer's is removed on opening
+// the folder, one that may be written right now stays, and neither is counted.
+TEST_F(DocumentTest, OpeningAFolderClearsDeadWritersFilesAndCountsNoneOfThem) {
+  WritePng(folder / "a.png", 40, 30);
+  WriteFile(folder / ".deadAAAAAAAA.vmtmp", "plaintext of a killed run");
+  fs::last_write_time(folder / ".deadAAAAAAAA.vmtmp",
+                      fs::file_time_type::clock::now() - std::chrono::minutes(5));
+  WriteFile(folder / ".liveAAAAAAAA.vmtmp", "being written");
+  doc->OpenFolder(folder.str());
+  EXPECT_EQ(ui.LastStatus(), "Files: 1 (Images: 1  Encrypted: 0)");
+  EXPECT_FALSE(fs::exists(folder / ".deadAAAAAAAA.vmtmp"));
+  EXPECT_TRUE(fs::exists(folder / ".liveAAAAAAAA.vmtmp"));
 }
 
 TEST_F(DocumentTest, SelectingShowsCapacityAndReselectingDoesNothing) {

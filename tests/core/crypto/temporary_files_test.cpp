@@ -1,0 +1,105 @@
+// Temporary files left by killed writers: which ones a later run removes.
+#include "core/crypto/atomic_file.h"
+
+#include "tests/core/crypto/test_files.h"
+
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
+#include <chrono>
+
+namespace veilmark::crypto {
+namespace {
+
+using testutil::ReadFile;
+using testutil::WriteFile;
+namespace fs = std::filesystem;
+
+class TemporaryFilesTest : public testutil::TempFolder {
+ protected:
+  // Dates the file back as if its writer had stopped `age` ago.
+  void Age(const fs::path& path, std::chrono::seconds age) {
+    fs::last_write_time(path, fs::file_time_type::clock::now() - age);
+  }
+};
+
+TEST(TemporaryFileNames, OnlyTheWritersPattern) {
+  const struct {
+    const char* name;
+    bool ours;
+  } cases[] = {
+      {".aB3dE5gH7jK9.vmtmp", true},      {".000000000000.vmtmp", true},
+      {"aB3dE5gH7jK9.vmtmp", false},    // no leading dot
+      {".aB3dE5gH7jK.vmtmp", false},    // 11 characters
+      {".aB3dE5gH7jK9x.vmtmp", false},  // 13 characters
+      {".aB3dE5-H7jK9.vmtmp", false},   // not a letter or digit
+      {".aB3dE5gH7jK9.vmtmp.txt", false}, {".aB3dE5gH7jK9.VMTMP", false},
+      {".aB3dE5gH7jK9.tmp", false},       {"holiday.jpg", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsTemporaryFileName(fs::u8path(c.name)), c.ours) << c.name;
+}
+
+#ifndef _WIN32
+TEST_F(TemporaryFilesTest, RemovesOnlyOldUnlockedFilesOfThePattern) {
+  using std::chrono::seconds;
+  const seconds old{kStaleTemporaryAge + seconds(60)};
+  WriteFile(Path("user.txt"), "the user's file");
+  const struct {
+    const char* name;
+    seconds age;
+    bool removed;
+  } cases[] = {
+      {".staleAAAAAAA.vmtmp", old, true},
+      {".freshAAAAAAA.vmtmp", seconds(0), false},  // its writer may just be starting
+      {".almostAAAAAA.vmtmp", kStaleTemporaryAge - seconds(10), false},
+      {"staleAAAAAAAA.vmtmp", old, false},  // not our name
+      {".staleAAAAAAA.vmtmp.bak", old, false},
+  };
+  for (const auto& c : cases) {
+    WriteFile(Path(c.name), "plaintext");
+    Age(Path(c.name), c.age);
+  }
+  // A folder and a link by our name are not our files; the link's target stays too.
+  fs::create_directory(Path(".folderAAAAAA.vmtmp"));
+  fs::create_symlink(Path("user.txt"), Path(".linkAAAAAAAA.vmtmp"));
+  Age(Path("user.txt"), old);
+  // Locked by a live writer (another open file, as in another process): kept at any age.
+  const int held = ::open(Path(".heldAAAAAAAA.vmtmp").c_str(), O_RDWR | O_CREAT, 0600);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  Age(Path(".heldAAAAAAAA.vmtmp"), old);
+
+  EXPECT_EQ(RemoveStaleTemporaryFiles(dir_), 1);
+  for (const auto& c : cases) EXPECT_EQ(fs::exists(Path(c.name)), !c.removed) << c.name;
+  EXPECT_TRUE(fs::is_directory(Path(".folderAAAAAA.vmtmp")));
+  EXPECT_TRUE(fs::is_symlink(Path(".linkAAAAAAAA.vmtmp")));
+  EXPECT_EQ(ReadFile(Path("user.txt")), "the user's file");
+  EXPECT_TRUE(fs::exists(Path(".heldAAAAAAAA.vmtmp")));
+
+  ::close(held);  // its writer died: the lock is gone
+  EXPECT_EQ(RemoveStaleTemporaryFiles(dir_), 1);
+  EXPECT_FALSE(fs::exists(Path(".heldAAAAAAAA.vmtmp")));
+}
+
+// The writer holds its lock from creation until its file has its final name, so a clean-up
+// at any point in between leaves it alone, however long the writer pauses.
+TEST_F(TemporaryFilesTest, LiveWriterIsNeverDisturbed) {
+  AtomicFileWriter writer(Path("target"));
+  ASSERT_TRUE(writer.Create());
+  ASSERT_TRUE(writer.Write("secret", 6));
+  Age(writer.TemporaryPath(), kStaleTemporaryAge * 10);
+  EXPECT_EQ(RemoveStaleTemporaryFiles(dir_), 0);
+  ASSERT_TRUE(fs::exists(writer.TemporaryPath()));
+  EXPECT_EQ(writer.Commit(false, 0600), CommitResult::kOk);
+  EXPECT_EQ(ReadFile(Path("target")), "secret");
+  EXPECT_EQ(Names(), std::vector<std::string>{"target"});
+}
+#endif
+
+}  // namespace
+}  // namespace veilmark::crypto
