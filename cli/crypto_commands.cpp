@@ -1,12 +1,14 @@
 // encrypt, decrypt, msg-encrypt and msg-decrypt.
 #include "cli/cli.h"
 #include "cli/password_input.h"
+#include "core/crypto/atomic_file.h"
 #include "core/crypto/files.h"
 #include "core/crypto/message.h"
 
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <system_error>
 
@@ -47,6 +49,19 @@ bool RemoveReplaced(const fs::path& source) {
   return false;
 }
 
+// Clears the temporary files that killed runs left in each output folder, once per folder.
+class StaleTemporaryCleaner {
+ public:
+  void Clean(const fs::path& output) {
+    fs::path folder = output.parent_path();
+    if (folder.empty()) folder = ".";
+    if (done_.insert(folder.lexically_normal()).second) crypto::RemoveStaleTemporaryFiles(folder);
+  }
+
+ private:
+  std::set<fs::path> done_;
+};
+
 // The keyring of this command; the slots are copied into it and wiped here.
 std::unique_ptr<crypto::SlotKeyring> Keyring(const Invocation& inv, PasswordUse use,
                                              bool stdinHoldsData, int& exitCode) {
@@ -62,9 +77,11 @@ int RunEncrypt(const Invocation& inv) {
   const auto ring = Keyring(inv, PasswordUse::kEncrypt, false, exitCode);
   if (!ring) return exitCode;
   const crypto::FileOptions options{inv.Has(ForceOption().name)};
+  StaleTemporaryCleaner cleaner;
   for (const std::string& name : inv.operands) {
     const fs::path input(name);
     const fs::path output(name + crypto::kCryExtension);
+    cleaner.Clean(output);
     const FileStatus status = crypto::EncryptFile(input, output, ring->Keys(0), options);
     if (status != FileStatus::kOk) {
       PrintError(Quoted(input) + ": File encryption error. " + Reason(status, input, output));
@@ -86,6 +103,7 @@ int RunDecrypt(const Invocation& inv) {
   const auto ring = Keyring(inv, PasswordUse::kDecrypt, false, exitCode);
   if (!ring) return exitCode;
   const crypto::FileOptions options{inv.Has(ForceOption().name)};
+  StaleTemporaryCleaner cleaner;
   for (const std::string& name : inv.operands) {
     const fs::path input(name);
     if (!crypto::HasCryExtension(input)) {
@@ -94,6 +112,7 @@ int RunDecrypt(const Invocation& inv) {
       continue;
     }
     const fs::path output = crypto::DecryptedPath(input);
+    cleaner.Clean(output);
     const crypto::SlotDecryption result =
         crypto::DecryptFileWithSlots(input, output, *ring, options);
     if (result.status == FileStatus::kWrongPassword) {
@@ -151,6 +170,12 @@ int RunMessageDecrypt(const Invocation& inv) {
     PrintError("msg-decrypt: no message block on standard input");
     return kExitFailed;
   }
+  const crypto::BlockShape shape = crypto::InspectMessageBlock(block);
+  if (shape == crypto::BlockShape::kNotHex || shape == crypto::BlockShape::kIncomplete) {
+    PrintError(crypto::BlockShapeText(shape));
+    return kExitFailed;
+  }
+  if (shape == crypto::BlockShape::kTrailingDigit) PrintError(crypto::BlockShapeText(shape));
   std::optional<std::string> text = crypto::DecryptMessageWithSlots(block, *ring);
   if (!text) {
     PrintError("Message NOT decrypted, wrong password.");

@@ -2,6 +2,7 @@
 // terminal (or --yes), progress on standard error, and Ctrl+C stopping between files.
 #include "cli/cli.h"
 #include "cli/password_input.h"
+#include "core/crypto/atomic_file.h"
 #include "core/crypto/files.h"
 #include "core/crypto/folder_crypt.h"
 #include "core/image/text_util.h"
@@ -96,10 +97,17 @@ bool Confirm(const std::string& question) {
   return answer == "y" || answer == "yes";
 }
 
-int Finish(const crypto::FolderCryptResult& result, const std::string& status) {
+// `skippedFails`: a skipped file is a conflict the user must settle, not a success.
+int Finish(const crypto::FolderCryptResult& result, const std::string& status,
+           bool skippedFails = false) {
   if (result.cancelled) PrintError("interrupted: the files done so far stay done");
   PrintError(status);
-  return result.cancelled || result.failed > 0 ? kExitFailed : kExitOk;
+  return result.cancelled || result.failed > 0 || (skippedFails && result.skipped > 0) ? kExitFailed
+                                                                                       : kExitOk;
+}
+
+void ReportFile(const fs::path& file, const std::string& what) {
+  PrintError(Quoted(file.filename()) + ": " + what);
 }
 
 int RunEncryptFolder(const Invocation& inv) {
@@ -112,6 +120,7 @@ int RunEncryptFolder(const Invocation& inv) {
     PrintError("Folder to encrypt not found.\r\nPlease select a valid folder.");
     return kExitFailed;
   }
+  crypto::RemoveStaleTemporaryFiles(fs::path(folder));
   const auto files = crypto::ListFolderFiles(fs::path(folder), "*.*");
   if (files.empty()) {
     PrintError(Format("The selected folder to encrypt is empty.\n\nFolder: %s", folder.c_str()));
@@ -133,12 +142,9 @@ int RunEncryptFolder(const Invocation& inv) {
   crypto::FolderCryptResult result;
   {
     StopBetweenFiles stop;
-    result = crypto::EncryptFolderFiles(
-        files, keys, StopBetweenFiles::Progress, [](const fs::path& file) {
-          PrintError(Quoted(file.filename()) + ": File encryption error.");
-        });
+    result = crypto::EncryptFolderFiles(files, keys, StopBetweenFiles::Progress, ReportFile);
   }
-  return Finish(result, crypto::EncryptFolderStatus(result, password));
+  return Finish(result, crypto::EncryptFolderStatus(result, password), true);
 }
 
 int RunDecryptFolder(const Invocation& inv) {
@@ -148,6 +154,7 @@ int RunDecryptFolder(const Invocation& inv) {
     PrintError("Folder to decrypt not found.\r\nPlease select a valid folder.");
     return kExitFailed;
   }
+  crypto::RemoveStaleTemporaryFiles(fs::path(folder));
   const auto files = crypto::ListFolderFiles(fs::path(folder), "*.cry");
   if (files.empty()) {
     PrintError(Format("The selected folder doesn't contain encrypted files.\n\nFolder: %s",
@@ -163,7 +170,7 @@ int RunDecryptFolder(const Invocation& inv) {
   crypto::FolderCryptResult result;
   {
     StopBetweenFiles stop;
-    result = crypto::DecryptFolderFiles(files, keyring, StopBetweenFiles::Progress);
+    result = crypto::DecryptFolderFiles(files, keyring, StopBetweenFiles::Progress, ReportFile);
   }
   return Finish(result, crypto::DecryptFolderStatus(result));
 }
@@ -179,7 +186,9 @@ void AddFolderCommands(std::vector<Command>& commands) {
        "\".\", not files whose path contains \".cry\") with the encryption password: each\n"
        "file becomes its lower-cased name with \".cry\" added, and the plain file is\n"
        "deleted once its .cry file is complete and on disk. A file whose .cry file\n"
-       "already exists is skipped. The question before starting is answered on the\n"
+       "already exists is deleted when that .cry file decrypts to exactly its bytes (a\n"
+       "run stopped before the deletion); otherwise both are kept, the file is reported\n"
+       "and the exit status is 1. The question before starting is answered on the\n"
        "terminal, or by --yes. Ctrl+C stops after the current file.\n\n" +
            std::string(kPasswordNote),
        {PasswordFileOption(), PasswordStdinOption(), kYesOption},

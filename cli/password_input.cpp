@@ -4,7 +4,9 @@
 #include "core/image/dialog_logic.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <iterator>
 #include <sstream>
@@ -94,6 +96,24 @@ std::string ReadAll(std::istream& in) {
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
+}
+
+// Read through stdio, which reports read errors that streams hide: a folder opens but
+// cannot be read, and must not pass for a file of empty passwords.
+bool ReadPasswordFile(const std::string& name, std::string& text, std::string& cause) {
+  std::FILE* in = std::fopen(name.c_str(), "rb");
+  if (!in) {
+    cause = std::strerror(errno);
+    return false;
+  }
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, n);
+  const bool failed = std::ferror(in) != 0;
+  if (failed) cause = std::strerror(errno);
+  std::fclose(in);
+  std::fill(std::begin(buffer), std::end(buffer), '\0');
+  return !failed;
 }
 
 bool FromTerminal(const std::string& command, PasswordUse use, crypto::PasswordSlots& slots,
@@ -219,12 +239,13 @@ std::optional<crypto::PasswordSlots> GetPasswords(const Invocation& inv, Passwor
   if (file || fromStdin) {
     std::string text;
     if (file) {
-      std::ifstream in(*file, std::ios::binary);
-      if (!in) {
-        exitCode = UsageError(inv.command, "cannot read the password file '" + *file + "'");
+      std::string cause;
+      if (!ReadPasswordFile(*file, text, cause)) {
+        Wipe(text);
+        exitCode =
+            UsageError(inv.command, "cannot read the password file '" + *file + "': " + cause);
         return std::nullopt;
       }
-      text = ReadAll(in);
     } else {
       text = ReadAll(std::cin);
     }

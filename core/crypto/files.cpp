@@ -3,6 +3,7 @@
 #include "core/crypto/atomic_file.h"
 
 #include <cryptopp/aes.h>
+#include <cryptopp/misc.h>
 #include <cryptopp/secblock.h>
 
 #include <algorithm>
@@ -176,6 +177,35 @@ SlotDecryption DecryptFileWithSlots(const fs::path& input, const fs::path& outpu
     if (status != FileStatus::kWrongPassword) return {status, -1};
   }
   return {};
+}
+
+bool DecryptsToSameBytes(const fs::path& cryFile, const fs::path& plainFile, const KeyAndIV& keys) {
+  InputFile cry, plain;
+  if (!cry.Open(cryFile) || !plain.Open(plainFile) || SameFile(cryFile, plainFile)) return false;
+  // PKCS #7 always pads, so the sizes alone settle most mismatches.
+  const std::uint64_t plainSize = plain.Size();
+  const std::size_t pad = kBlockSize - static_cast<std::size_t>(plainSize % kBlockSize);
+  if (cry.Size() != plainSize + pad) return false;
+
+  CbcDecryptor decryptor(keys);
+  CryptoPP::SecByteBlock decrypted(kChunk);
+  CryptoPP::SecByteBlock original(kChunk);
+  std::uint64_t offset = 0;
+  while (offset < cry.Size()) {
+    const std::ptrdiff_t n = cry.ReadFull(decrypted, kChunk);
+    if (n <= 0 || static_cast<std::size_t>(n) % kBlockSize != 0) return false;
+    const std::size_t length = static_cast<std::size_t>(n);
+    decryptor.Mode().ProcessData(decrypted, decrypted, length);
+    const std::size_t plainPart = static_cast<std::size_t>(
+        std::min<std::uint64_t>(length, plainSize > offset ? plainSize - offset : 0));
+    if (plain.ReadFull(original, plainPart) != static_cast<std::ptrdiff_t>(plainPart) ||
+        !CryptoPP::VerifyBufsEqual(decrypted, original, plainPart))
+      return false;
+    for (std::size_t i = plainPart; i < length; ++i)
+      if (decrypted[i] != pad) return false;
+    offset += length;
+  }
+  return true;
 }
 
 fs::path DecryptedPath(const fs::path& cryFile) {

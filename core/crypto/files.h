@@ -61,6 +61,11 @@ SlotDecryption DecryptFileWithSlots(const std::filesystem::path& input,
                                     const std::filesystem::path& output, const SlotKeyring& slots,
                                     const FileOptions& options = {});
 
+// Whether `cryFile` decrypts with `keys` to exactly the bytes of `plainFile`. Both are
+// streamed side by side; nothing is written.
+bool DecryptsToSameBytes(const std::filesystem::path& cryFile,
+                         const std::filesystem::path& plainFile, const KeyAndIV& keys);
+
 // Name of the decrypted file: the name without its last four characters.
 std::filesystem::path DecryptedPath(const std::filesystem::path& cryFile);
 bool HasCryExtension(const std::filesystem::path& file);  // letter case ignored

@@ -25,6 +25,31 @@ std::string SkippedSuffix(const FolderCryptResult& result) {
 bool Proceed(const FolderProgress& progress, std::size_t i, std::size_t total, const fs::path& f) {
   return !progress || progress(i, total, f);
 }
+
+void Report(const FolderFailure& onFailure, const fs::path& file, const std::string& what) {
+  if (onFailure) onFailure(file, what);
+}
+
+// Counts a failure by its cause and says what happened; `action` is the system's own
+// failure text of the command.
+void CountFailure(FolderCryptResult& result, FileStatus status, const char* action,
+                  const char* output, const FolderFailure& onFailure, const fs::path& file) {
+  ++result.failed;
+  std::string what = action;
+  if (status == FileStatus::kInputUnreadable) {
+    ++result.unreadable;
+    what += " The file cannot be read.";
+  } else if (status == FileStatus::kOutputNotWritable) {
+    ++result.unwritable;
+    what += std::string(" The ") + output +
+            " cannot be written: the folder is read-only or the disk is full.";
+  }
+  Report(onFailure, file, what);
+}
+
+std::string Count(int n, const char* one, const char* many) {
+  return std::to_string(n) + (n == 1 ? one : many);
+}
 }  // namespace
 
 fs::path FolderEncryptionOutput(const fs::path& file) {
@@ -36,7 +61,8 @@ bool SkippedByFolderEncryption(const fs::path& file) {
 }
 
 FolderCryptResult EncryptFolderFiles(const std::vector<fs::path>& files, const KeyAndIV& keys,
-                                     const FolderProgress& progress, const FolderFailure& onFailure) {
+                                     const FolderProgress& progress,
+                                     const FolderFailure& onFailure) {
   FolderCryptResult result;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const fs::path& file = files[i];
@@ -45,24 +71,39 @@ FolderCryptResult EncryptFolderFiles(const std::vector<fs::path>& files, const K
       result.cancelled = true;
       break;
     }
-    const FileStatus status = EncryptFile(file, FolderEncryptionOutput(file), keys,
-                                          FileOptions{/*replaceExisting=*/false});
+    const fs::path output = FolderEncryptionOutput(file);
+    const FileStatus status =
+        EncryptFile(file, output, keys, FileOptions{/*replaceExisting=*/false});
     if (status == FileStatus::kOk) {
       ++result.done;
       std::error_code ec;
       fs::remove(file, ec);
-    } else if (status == FileStatus::kOutputExists) {
-      ++result.skipped;
+    } else if (status != FileStatus::kOutputExists) {
+      CountFailure(result, status, "File encryption error.", "encrypted file", onFailure, file);
+    } else if (DecryptsToSameBytes(output, file, keys)) {
+      // Only the deletion of the source was missing.
+      std::error_code ec;
+      if (fs::remove(file, ec)) {
+        ++result.done;
+      } else {
+        ++result.failed;
+        Report(onFailure, file,
+               "Encrypted, but the original file cannot be removed: " + ec.message() + ".");
+      }
     } else {
-      ++result.failed;
-      if (onFailure) onFailure(file);
+      ++result.skipped;
+      Report(onFailure, file,
+             "Not encrypted: " + output.filename().u8string() +
+                 " already exists and is not this file encrypted with this password; both "
+                 "files are kept.");
     }
   }
   return result;
 }
 
 FolderCryptResult DecryptFolderFiles(const std::vector<fs::path>& files, const SlotKeyring& slots,
-                                     const FolderProgress& progress) {
+                                     const FolderProgress& progress,
+                                     const FolderFailure& onFailure) {
   FolderCryptResult result;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const fs::path& file = files[i];
@@ -78,8 +119,11 @@ FolderCryptResult DecryptFolderFiles(const std::vector<fs::path>& files, const S
       fs::remove(file, ec);
     } else if (decryption.status == FileStatus::kOutputExists) {
       ++result.skipped;
-    } else {
+    } else if (decryption.status == FileStatus::kWrongPassword) {
       ++result.failed;
+    } else {
+      CountFailure(result, decryption.status, "File NOT decrypted.", "decrypted file", onFailure,
+                   file);
     }
   }
   return result;
@@ -92,8 +136,18 @@ std::string EncryptFolderStatus(const FolderCryptResult& result, const std::stri
 }
 
 std::string DecryptFolderStatus(const FolderCryptResult& result) {
-  if (result.done == 0) return "No files have been decrypted, wrong password" + SkippedSuffix(result);
-  return std::to_string(result.done) + " files successfully decrypted" + SkippedSuffix(result);
+  // "wrong password" only where no other cause is known.
+  if (result.done == 0 && result.unreadable == 0 && result.unwritable == 0)
+    return "No files have been decrypted, wrong password" + SkippedSuffix(result);
+  std::string text = result.done == 0
+                         ? std::string("No files have been decrypted")
+                         : std::to_string(result.done) + " files successfully decrypted";
+  if (result.unwritable > 0)
+    text += "; " + Count(result.unwritable, " file", " files") +
+            " not written: the folder is read-only or the disk is full";
+  if (result.unreadable > 0)
+    text += "; " + Count(result.unreadable, " file cannot", " files cannot") + " be read";
+  return text + SkippedSuffix(result);
 }
 
 }  // namespace veilmark::crypto

@@ -18,14 +18,21 @@ struct FolderCryptResult {
   int skipped = 0;   // left alone because their output name already exists
   int failed = 0;    // could not be processed (stay as they were)
   bool cancelled = false;
+  // Of `failed`: inputs that could not be read, and outputs that could not be written
+  // (read-only folder, full disk). When decrypting, the rest are those no password opens.
+  int unreadable = 0;
+  int unwritable = 0;
 };
 
 // Called before each file with its index in the list; returning false stops the loop
 // there (the files done so far stay done).
 using FolderProgress =
     std::function<bool(std::size_t index, std::size_t total, const std::filesystem::path& file)>;
-// Called for each file that could not be encrypted.
-using FolderFailure = std::function<void(const std::filesystem::path& file)>;
+// Called for each file that could not be processed or was left alone, with what happened
+// (a sentence, without the file name). Decryption calls it for every cause but a wrong
+// password.
+using FolderFailure =
+    std::function<void(const std::filesystem::path& file, const std::string& what)>;
 
 // The ".cry" file a folder encryption makes of `file`: its name lower-cased, ".cry" added.
 std::filesystem::path FolderEncryptionOutput(const std::filesystem::path& file);
@@ -33,12 +40,16 @@ std::filesystem::path FolderEncryptionOutput(const std::filesystem::path& file);
 bool SkippedByFolderEncryption(const std::filesystem::path& file);
 
 // Each output is complete and on disk before its source is deleted; an existing output
-// is never replaced (the file is skipped).
+// is never replaced. When the existing .cry file already decrypts with `keys` to exactly
+// the file's bytes (a run stopped between writing it and deleting the source), the
+// source is deleted and the file counts as encrypted; otherwise both stay and the file
+// is skipped and reported.
 FolderCryptResult EncryptFolderFiles(const std::vector<std::filesystem::path>& files,
                                      const KeyAndIV& keys, const FolderProgress& progress = {},
                                      const FolderFailure& onFailure = {});
 FolderCryptResult DecryptFolderFiles(const std::vector<std::filesystem::path>& files,
-                                     const SlotKeyring& slots, const FolderProgress& progress = {});
+                                     const SlotKeyring& slots, const FolderProgress& progress = {},
+                                     const FolderFailure& onFailure = {});
 
 // The closing status texts.
 std::string EncryptFolderStatus(const FolderCryptResult& result, const std::string& password);

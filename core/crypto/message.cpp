@@ -51,6 +51,39 @@ std::string DecryptMessage(std::string_view block, std::string_view password) {
   return DecryptMessage(block, DeriveKeyAndIV(password));
 }
 
+BlockShape InspectMessageBlock(std::string_view block) {
+  std::size_t digits = 0, others = 0;
+  for (const char c : block) {
+    if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))
+      ++digits;
+    else if (std::string_view(" \t\r\n\v\f").find(c) == std::string_view::npos)
+      ++others;
+  }
+  if (digits == 0 || others > digits) return BlockShape::kNotHex;
+  // The shortest block is two cipher blocks: the random prefix and the padding.
+  constexpr std::size_t kBlockDigits = 2 * kBlockSize;
+  const auto whole = [&](std::size_t n) { return n >= 2 * kBlockDigits && n % kBlockDigits == 0; };
+  if (whole(digits)) return BlockShape::kBlock;
+  if (whole(digits - 1)) return BlockShape::kTrailingDigit;
+  return BlockShape::kIncomplete;
+}
+
+std::string BlockShapeText(BlockShape shape) {
+  switch (shape) {
+    case BlockShape::kNotHex:
+      return "Message NOT decrypted: the input is not a message block (a block is made of "
+             "hexadecimal digits).";
+    case BlockShape::kIncomplete:
+      return "Message NOT decrypted: the block is incomplete or damaged (digits are missing "
+             "or too many).";
+    case BlockShape::kTrailingDigit:
+      return "The block ends with one hexadecimal digit too many; it was ignored.";
+    case BlockShape::kBlock:
+      break;
+  }
+  return {};
+}
+
 std::optional<std::string> DecryptMessageWithSlots(std::string_view block,
                                                    const SlotKeyring& slots) {
   for (int slot = 0; slot < kPasswordSlots; ++slot) {

@@ -30,6 +30,20 @@ std::string EncryptMessage(std::string_view plaintext, const KeyAndIV& keys);
 std::string DecryptMessage(std::string_view block, std::string_view password);
 std::string DecryptMessage(std::string_view block, const KeyAndIV& keys);
 
+// What a text given as a message block looks like, judged before any password is tried.
+// Blocks pasted from mail keep working: white space and a little other text (quote
+// marks, say) are ignored as the decoder ignores them.
+enum class BlockShape {
+  kBlock,          // whole cipher blocks of hexadecimal digits
+  kNotHex,         // no hexadecimal digits, or fewer than other characters: not a block
+  kIncomplete,     // the digits make no whole number of cipher blocks: cut short or damaged
+  kTrailingDigit,  // whole blocks and one digit more, which the decoder drops
+};
+BlockShape InspectMessageBlock(std::string_view block);
+// Why a block of this shape is not decrypted (a complete sentence), or, for
+// kTrailingDigit, the notice that goes with its result; empty for kBlock.
+std::string BlockShapeText(BlockShape shape);
+
 // The first non-empty decryption over the defined slots, in slot order.
 std::optional<std::string> DecryptMessageWithSlots(std::string_view block,
                                                    const SlotKeyring& slots);

@@ -1,4 +1,5 @@
 // Encrypting and decrypting single files and whole folders.
+#include "core/crypto/atomic_file.h"
 #include "core/crypto/files.h"
 #include "core/crypto/folder_crypt.h"
 #include "core/image/dialog_logic.h"
@@ -41,6 +42,7 @@ void CLumicraftDoc::OnEncryptFile() {
   crypto::FileStatus status;
   {
     BusyScope busy(*this);
+    crypto::RemoveStaleTemporaryFiles(fs::u8path(output).parent_path());
     status = crypto::EncryptFile(fs::u8path(*input), fs::u8path(output),
                                  crypto::DeriveKeyAndIV(password));
   }
@@ -65,11 +67,14 @@ void CLumicraftDoc::OnDecryptFile() {
   {
     BusyScope busy(*this);
     const crypto::SlotKeyring keyring(m_arrPasswords);
+    crypto::RemoveStaleTemporaryFiles(output.parent_path());
     result = crypto::DecryptFileWithSlots(fs::u8path(*input), output, keyring);
   }
   if (result.status == crypto::FileStatus::kOk) {
     RemoveIfPresent(fs::u8path(*input));
     m_ui.SetStatusText("File decrypted successfully.");
+  } else if (result.status == crypto::FileStatus::kOutputNotWritable) {
+    m_ui.SetStatusText("File NOT decrypted: cannot write " + output.u8string() + ".");
   } else {
     m_ui.SetStatusText("File NOT decrypted, wrong password.");
   }
@@ -84,6 +89,7 @@ void CLumicraftDoc::OnEncryptFolder() {
   const std::string* slotPassword = EncryptionPasswordOrWarn();
   if (!slotPassword) return;
   const std::string password = *slotPassword;
+  crypto::RemoveStaleTemporaryFiles(fs::u8path(m_strFolder));
   const auto files = crypto::ListFolderFiles(fs::u8path(m_strFolder), "*.*");
   if (files.empty()) {
     m_ui.ShowMessage(
@@ -105,7 +111,10 @@ void CLumicraftDoc::OnEncryptFolder() {
     m_ui.BeginProgress("Encrypt folder", "Encrypting files ...", static_cast<int>(files.size()));
     result = crypto::EncryptFolderFiles(
         files, keys, FolderProgressCallback(),
-        [this](const fs::path&) { m_ui.ShowMessage("File encryption error.", {}, MessageIcon::Question); });
+        [this](const fs::path& file, const std::string& what) {
+          m_ui.ShowMessage(Format("%s\n\nFile: %s", what.c_str(), file.u8string().c_str()), {},
+                           MessageIcon::Question);
+        });
     m_ui.EndProgress();
   }
   m_ui.SetStatusText(crypto::EncryptFolderStatus(result, password));
@@ -118,6 +127,7 @@ void CLumicraftDoc::OnDecryptFolder() {
     return;
   }
   if (!CheckPasswordsDefined()) return;
+  crypto::RemoveStaleTemporaryFiles(fs::u8path(m_strFolder));
   const auto files = crypto::ListFolderFiles(fs::u8path(m_strFolder), "*.cry");
   if (files.empty()) {
     m_ui.ShowMessage(Format("The selected folder doesn't contain encrypted files.\n\nFolder: %s",

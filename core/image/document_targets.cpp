@@ -168,6 +168,13 @@ void MessageDialogModel::Decrypt() {
     return;
   }
   if (!doc_.CheckPasswordsDefined()) return;
+  const crypto::BlockShape shape = crypto::InspectMessageBlock(input);
+  if (shape == crypto::BlockShape::kNotHex || shape == crypto::BlockShape::kIncomplete) {
+    output = crypto::BlockShapeText(shape);
+    return;
+  }
+  if (shape == crypto::BlockShape::kTrailingDigit)
+    ui_.ShowMessage(crypto::BlockShapeText(shape), {}, MessageIcon::Question);
   for (const std::string& password : doc_.m_arrPasswords) {
     if (password.empty()) continue;
     std::string result = crypto::DecryptMessage(input, password);

@@ -1,5 +1,6 @@
 // Runs veilmark-cli on scratch files: exit codes, outputs, and that no file is ever lost.
 #include "core/crypto/cipher.h"
+#include "core/crypto/message.h"
 #include "tests/cli/cli_support.h"
 
 #include <gtest/gtest.h>
@@ -172,6 +173,52 @@ TEST_F(CliTest, WriteFailureLosesNothing) {
   EXPECT_EQ(r.code, 1) << r.err;
   EXPECT_TRUE(ReadFile(Path("other")) == plain);
   EXPECT_EQ(Names(), (std::vector<std::string>{"big", "big.cry", "other", "pw"}));
+}
+
+// Failures say what happened: "wrong password" only where a password was wrong.
+TEST_F(CliTest, FailuresSayWhatHappened) {
+  Passwords("msg-pass\n");
+  fs::create_directory(Path("plain"));
+  WriteFile(Path("plain/big"), PatternBytes(2 << 20));
+  fs::create_directory(Path("sealed"));
+  WriteFile(Path("sealed/big.cry"),
+            crypto::EncryptBytes(crypto::DeriveKeyAndIV("msg-pass"), PatternBytes(2 << 20)));
+  const std::string block = crypto::EncryptMessage(crypto::MessagePlaintext("hi"), "msg-pass");
+  const std::string limited = "ulimit -f 1024; %s";  // writes fail as on a full disk
+  const struct {
+    std::string args, input, wrap;
+    int code;
+    std::string says;
+  } cases[] = {
+      {"encrypt-folder plain --yes --password-file pw", "", limited, 1,
+       "'big': File encryption error. The encrypted file cannot be written: the folder is "
+       "read-only or the disk is full."},
+      {"decrypt-folder sealed --password-file pw", "", limited, 1,
+       "'big.cry': File NOT decrypted. The decrypted file cannot be written: the folder is "
+       "read-only or the disk is full.\nveilmark-cli: No files have been decrypted; 1 file not "
+       "written: the folder is read-only or the disk is full\n"},
+      {"decrypt sealed/big.cry --password-file plain", "", "%s", 2,
+       "cannot read the password file 'plain': Is a directory"},
+      {"msg-decrypt --password-file pw", "please decrypt this for me", "%s", 1,
+       "Message NOT decrypted: the input is not a message block (a block is made of "
+       "hexadecimal digits)."},
+      {"msg-decrypt --password-file pw", block.substr(0, 95), "%s", 1,
+       "Message NOT decrypted: the block is incomplete or damaged (digits are missing or too "
+       "many)."},
+      {"msg-decrypt --password-file pw", block + "0\n", "%s", 0,
+       "The block ends with one hexadecimal digit too many; it was ignored."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args + " < " + c.input.substr(0, 30));
+    const Result r = Run(c.args, c.input, c.wrap);
+    EXPECT_EQ(r.code, c.code);
+    EXPECT_TRUE(Contains(r.err, c.says)) << r.err;
+    EXPECT_FALSE(Contains(r.err, "wrong password")) << r.err;
+    EXPECT_FALSE(Contains(r.err, "empty")) << r.err;
+    EXPECT_EQ(r.out, c.code == 0 ? r.out.substr(0, 22) + "\r\nhi\n" : "");
+  }
+  EXPECT_TRUE(fs::exists(Path("plain/big")));
+  EXPECT_TRUE(fs::exists(Path("sealed/big.cry")));
 }
 
 TEST_F(CliTest, MessagesRoundTrip) {

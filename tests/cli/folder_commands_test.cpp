@@ -98,6 +98,33 @@ TEST_F(CliTest, FolderEncryptionAndDecryption) {
   EXPECT_EQ(ReadFile(Path("docs/a.txt")), "alpha");
 }
 
+// A run stopped between writing a .cry file and deleting its source left both: the next
+// run finishes that file, and names the file whose .cry file is something else.
+TEST_F(CliTest, EncryptFolderFinishesStoppedFilesAndReportsConflicts) {
+  Passwords("folder-pass\n");
+  const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV("folder-pass");
+  fs::create_directory(Path("docs"));
+  WriteFile(Path("docs/done.txt"), "finished");
+  WriteFile(Path("docs/done.txt.cry"), crypto::EncryptBytes(keys, "finished"));
+  WriteFile(Path("docs/clash.txt"), "mine");
+  WriteFile(Path("docs/clash.txt.cry"), crypto::EncryptBytes(keys, "someone else's"));
+
+  const Result r = Run("encrypt-folder docs --yes --password-file pw");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(Contains(r.err,
+                       "'clash.txt': Not encrypted: clash.txt.cry already exists and is "
+                       "not this file encrypted with this password; both files are kept."))
+      << r.err;
+  EXPECT_TRUE(Contains(r.err,
+                       "1 files successfully encrypted. Password: folder-pass (1 file "
+                       "skipped: its output already exists)"))
+      << r.err;
+  EXPECT_FALSE(fs::exists(Path("docs/done.txt")));
+  EXPECT_EQ(ReadFile(Path("docs/clash.txt")), "mine");
+  EXPECT_TRUE(crypto::TryDecryptBytes(keys, ReadFile(Path("docs/clash.txt.cry"))) ==
+              std::string("someone else's"));
+}
+
 // The question on a terminal (a pseudo-terminal here): only yes goes on.
 TEST_F(CliTest, EncryptFolderAsksOnTheTerminal) {
   if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script";

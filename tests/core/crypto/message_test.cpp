@@ -76,6 +76,37 @@ TEST(Message, FailuresGiveEmptyText) {
     EXPECT_EQ(DecryptMessage(bad, keys), "") << bad;
 }
 
+// What a pasted text looks like decides what the user is told: only a real block can
+// have a wrong password.
+TEST(Message, BlockShapes) {
+  const std::string block = EncryptMessage(MessagePlaintext("hello"), "quintus4072");
+  ASSERT_EQ(block.size(), 96u);
+  std::string mailed;  // lower case, broken into lines, with quote marks
+  for (std::size_t i = 0; i < block.size(); i += 20) mailed += "> " + block.substr(i, 20) + "\r\n";
+  for (char& c : mailed) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const struct {
+    std::string input;
+    BlockShape shape;
+  } cases[] = {
+      {block, BlockShape::kBlock},
+      {"  " + block + "\n", BlockShape::kBlock},
+      {mailed, BlockShape::kBlock},
+      {block + "7", BlockShape::kTrailingDigit},
+      {block.substr(0, 95), BlockShape::kIncomplete},  // one digit lost
+      {block.substr(0, 64), BlockShape::kBlock},       // whole blocks: only the password can tell
+      {block.substr(0, 32), BlockShape::kIncomplete},  // shorter than any message
+      {block.substr(0, 90), BlockShape::kIncomplete},
+      {"", BlockShape::kNotHex},
+      {" \r\n\t", BlockShape::kNotHex},
+      {"Hello, this is the message itself, not its block.", BlockShape::kNotHex},
+      {"Grüße aus München", BlockShape::kNotHex},
+      {"xyz-" + std::string(40, 'q'), BlockShape::kNotHex},
+  };
+  for (const auto& c : cases) EXPECT_EQ(InspectMessageBlock(c.input), c.shape) << c.input;
+  // The block with one digit more still decrypts: the decoder drops the digit.
+  EXPECT_EQ(DecryptMessage(block + "7", "quintus4072").substr(24), "hello");
+}
+
 TEST(Message, SlotsAreTriedInOrder) {
   const std::string plain = MessagePlaintext("slot four");
   const std::string block = EncryptMessage(plain, "slot-four");

@@ -1,7 +1,14 @@
 #include "core/crypto/files.h"
+#include "core/crypto/message.h"
 #include "core/image/command_ids.h"
 #include "core/image/dialog_logic.h"
 #include "tests/core/document/fixture.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
 
 namespace veilmark::test {
 namespace {
@@ -109,9 +116,63 @@ TEST_F(CommandsTest, FolderEncryptionNeverOverwritesAndCanBeCancelled) {
   // "A.txt" and "a.txt" both map to "a.txt.cry": the second is skipped, not destroyed.
   EXPECT_EQ(ui.LastStatus(), "1 files successfully encrypted. Password: quintus4072 (1 file "
                              "skipped: its output already exists)");
+  EXPECT_EQ(ui.LastMessage(),
+            "Not encrypted: a.txt.cry already exists and is not this file encrypted with this "
+            "password; both files are kept.\n\nFile: " +
+                (work / "a.txt").u8string());
   EXPECT_EQ(fs::exists(work / "A.txt") + fs::exists(work / "a.txt"), 1);
   EXPECT_EQ(ReadFile(work / "z.txt"), "last");
 }
+
+#ifndef _WIN32
+// Writes fail part-way, as on a full disk, through a file-size limit on this process.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);  // EFBIG from write instead of the signal
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved_); }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit saved_{};
+};
+
+TEST_F(CommandsTest, FolderCommandsSayWhyAFileWasNotDone) {
+  TempFolder work;
+  const std::string content(300000, 'b');
+  WriteFile(work / "big.bin", content);
+  doc->OpenFolder(work.str());
+  ui.yesNoAnswers = {true};
+  {
+    FileSizeLimit limit(100000);
+    doc->OnCommand(ID_ENCRYPT_FOLDER);
+  }
+  EXPECT_EQ(ui.LastMessage(),
+            "File encryption error. The encrypted file cannot be written: "
+            "the folder is read-only or the disk is full.\n\nFile: " +
+                (work / "big.bin").u8string());
+  EXPECT_EQ(ui.LastStatus(), "Encrypted files: 0");
+
+  ui.yesNoAnswers = {true};
+  doc->OnCommand(ID_ENCRYPT_FOLDER);
+  ASSERT_TRUE(fs::exists(work / "big.bin.cry"));
+  {
+    FileSizeLimit limit(100000);
+    doc->OnCommand(ID_DECRYPT_FOLDER);
+  }
+  EXPECT_EQ(ui.LastStatus(),
+            "No files have been decrypted; 1 file not written: the folder is "
+            "read-only or the disk is full");
+  EXPECT_TRUE(fs::exists(work / "big.bin.cry"));
+  EXPECT_FALSE(fs::exists(work / "big.bin"));
+}
+#endif
 
 TEST_F(CommandsTest, FolderCommandsRefuseMissingOrEmptyFolders) {
   TempFolder gone;
@@ -207,6 +268,42 @@ TEST_F(CommandsTest, MessageDialog) {
   };
   doc->OnCommand(ID_ENCRYPT_MESSAGE);
   EXPECT_EQ(settings.GetString("CryMessageOut"), "Message NOT decrypted, wrong password.");
+}
+
+// Only a block of whole cipher blocks can have a wrong password; other input is named.
+TEST_F(CommandsTest, MessageDialogSaysWhatIsWrongWithTheInput) {
+  const std::string block = crypto::EncryptMessage(crypto::MessagePlaintext("Hi"), "quintus4072");
+  const struct {
+    std::string input;
+    std::string output;  // empty: the decrypted message
+    std::string notice;
+  } cases[] = {
+      {"Hi, this is my message",
+       "Message NOT decrypted: the input is not a message block (a "
+       "block is made of hexadecimal digits).",
+       ""},
+      {block.substr(0, 90),
+       "Message NOT decrypted: the block is incomplete or damaged (digits "
+       "are missing or too many).",
+       ""},
+      {block + "A", "", "The block ends with one hexadecimal digit too many; it was ignored."},
+      {block.substr(0, 48) + "\r\n" + block.substr(48), "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    const std::size_t messages = ui.messages.size();
+    ui.messageDialog = [&](MessageDialogModel& m) {
+      m.input = c.input;
+      m.Decrypt();
+      EXPECT_EQ(m.output, c.output.empty() ? m.output.substr(0, 22) + "\r\nHi" : c.output);
+      return false;
+    };
+    doc->OnCommand(ID_ENCRYPT_MESSAGE);
+    EXPECT_EQ(ui.messages.size(), messages + (c.notice.empty() ? 0 : 1));
+    if (!c.notice.empty()) {
+      EXPECT_EQ(ui.LastMessage(), c.notice);
+    }
+  }
 }
 
 TEST_F(CommandsTest, HelpAndFolderCommands) {
