@@ -171,6 +171,14 @@ TEST_F(CommandsTest, FolderCommandsSayWhyAFileWasNotDone) {
             "read-only or the disk is full");
   EXPECT_TRUE(fs::exists(work / "big.bin.cry"));
   EXPECT_FALSE(fs::exists(work / "big.bin"));
+  ui.pickedFiles = {(work / "big.bin.cry").u8string()};
+  {
+    FileSizeLimit limit(100000);
+    doc->OnCommand(ID_DECRYPT_FILE);
+  }
+  EXPECT_EQ(ui.LastStatus(),
+            "File NOT decrypted: cannot write " + (work / "big.bin").u8string() + ".");
+  EXPECT_TRUE(fs::exists(work / "big.bin.cry"));
 }
 #endif
 
