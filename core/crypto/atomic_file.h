@@ -75,9 +75,11 @@ class AtomicFileWriter {
 bool IsTemporaryFileName(const std::filesystem::path& name);
 
 // A writer killed mid-way leaves its temporary file behind, possibly holding plaintext.
-// A minute is far longer than the gap between creating a temporary file and locking it,
-// and every chunk written renews its time; it still lets the next command clean up soon.
-inline constexpr std::chrono::seconds kStaleTemporaryAge{60};
+// The lock is what tells a live writer; the age only covers the instant between creating
+// the file and locking it, and file systems whose locks other machines do not see (each
+// chunk written renews the time, and a live writer whose file is taken fails its rename
+// and keeps its source). Short, so that a run soon after a kill cleans up.
+inline constexpr std::chrono::seconds kStaleTemporaryAge{10};
 
 // Removes the temporary files of dead writers directly in `folder`: name of the writer's
 // pattern, a regular file, last written at least `minAge` ago, and not locked by a live

@@ -56,7 +56,7 @@ TEST_F(TemporaryFilesTest, RemovesOnlyOldUnlockedFilesOfThePattern) {
   } cases[] = {
       {".staleAAAAAAA.vmtmp", old, true},
       {".freshAAAAAAA.vmtmp", seconds(0), false},  // its writer may just be starting
-      {".almostAAAAAA.vmtmp", kStaleTemporaryAge - seconds(10), false},
+      {".almostAAAAAA.vmtmp", kStaleTemporaryAge / 2, false},
       {"staleAAAAAAAA.vmtmp", old, false},  // not our name
       {".staleAAAAAAA.vmtmp.bak", old, false},
   };
