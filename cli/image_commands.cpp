@@ -2,6 +2,7 @@
 // commands on image files named on the command line.
 #include "cli/cli.h"
 #include "cli/password_input.h"
+#include "cli/stored_passwords.h"
 #include "core/crypto/atomic_file.h"
 #include "core/crypto/files.h"
 #include "core/crypto/timestamp.h"
@@ -31,6 +32,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const Option kOutOption{"--out", "PATH", "write the image to PATH instead of the default name"};
+const Option kRawOption{"--raw", "", "write a hidden message's bytes as they are"};
 
 bool Exists(const fs::path& path) {
   std::error_code ec;
@@ -70,12 +72,17 @@ bool RefuseExisting(const fs::path& output, bool force) {
   return true;
 }
 
-bool Save(const image::ArgbImage& image, const fs::path& output, const std::string& format) {
-  if (!image::SaveImage(image, output, image::MimeTypeForExtension(format))) {
-    PrintError(Quoted(output) + ": Error saving image file.");
+// Replaces an existing file only when `replace`: also one that appeared after the check.
+bool Save(const image::ArgbImage& image, const fs::path& output, const std::string& format,
+          bool replace) {
+  if (!image::SaveImage(image, output, image::MimeTypeForExtension(format), replace)) {
+    if (!replace && Exists(output))
+      PrintError(Quoted(output) + " already exists (--force replaces it)");
+    else
+      PrintError(Quoted(output) + ": Error saving image file.");
     return false;
   }
-  std::cerr << "Image file saved: " << output.string() << std::endl;
+  std::cerr << "Image file saved: " << VisibleText(output.string()) << std::endl;
   return true;
 }
 
@@ -219,7 +226,7 @@ int RunHide(const Invocation& inv) {
       PrintError(Quoted(payload.shownPath) + ": cannot be hidden");
       return kExitFailed;
   }
-  if (!Save(*carrier, output, format)) return kExitFailed;
+  if (!Save(*carrier, output, format, force)) return kExitFailed;
   std::cout << stego::FormatEmbedReport(password, result.stats) << "\n";
   return std::cout.flush() ? kExitOk : kExitFailed;
 }
@@ -227,7 +234,7 @@ int RunHide(const Invocation& inv) {
 // Writes a new file, never over the carrier and over another file only when forced.
 int WriteExtracted(const fs::path& target, const fs::path& carrier, const std::string& bytes,
                    bool force) {
-  const std::string name = target.filename().u8string();
+  const std::string name = VisibleText(target.filename().u8string());
   std::error_code ec;
   if (Exists(target) && fs::equivalent(target, carrier, ec)) {
     PrintError(
@@ -291,6 +298,13 @@ int RunExtract(const Invocation& inv) {
   }
   if (header->kind == stego::KIND_HIDDEN_MESSAGE) {
     std::string text = stego::HiddenMessageText(header->timestamp, *content);
+    // The message comes from the image: on its way to a terminal it may break lines but
+    // never send escape sequences or reorder the text.
+    if (!inv.Has(kRawOption.name)) {
+      std::string visible = VisibleText(text, true);
+      Wipe(text);
+      text.swap(visible);
+    }
     std::cout << text;
     if (text.back() != '\n') std::cout << "\n";
     Wipe(text);
@@ -324,12 +338,19 @@ const char* KindName(int kind) {
   }
 }
 
-// A JSON string. Bytes that are not UTF-8 (file names need not be) become U+FFFD.
+// A JSON string. Bytes that are not UTF-8 (file names need not be) become U+FFFD; controls,
+// bidirectional overrides and line separators are escaped, so that the text holds no
+// character a terminal acts upon while the value a parser reads stays exact.
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   for (std::size_t i = 0; i < text.size();) {
-    const unsigned char c = byte(i);
+    char32_t c = 0;
+    const std::size_t length = Utf8SequenceAt(text, i, c);
+    if (length == 0) {
+      out += "\\ufffd";
+      ++i;
+      continue;
+    }
     if (c == '"' || c == '\\') {
       out += '\\';
       out += static_cast<char>(c);
@@ -339,39 +360,12 @@ std::string JsonString(const std::string& text) {
       out += "\\t";
     } else if (c == '\r') {
       out += "\\r";
-    } else if (c < 0x20 || c == 0x7F) {
+    } else if (c < 0x20 || c == 0x7F || IsFormattingControl(c)) {
       out += Format("\\u%04x", static_cast<unsigned>(c));
-    } else if (c < 0x80) {
-      out += static_cast<char>(c);
     } else {
-      // Length of a well-formed sequence (no overlong forms, no surrogates, at most U+10FFFF).
-      std::size_t length = 0;
-      unsigned lowest = 0x80, highest = 0xBF;  // allowed range of the second byte
-      if (c >= 0xC2 && c <= 0xDF) {
-        length = 2;
-      } else if (c >= 0xE0 && c <= 0xEF) {
-        length = 3;
-        if (c == 0xE0) lowest = 0xA0;
-        if (c == 0xED) highest = 0x9F;
-      } else if (c >= 0xF0 && c <= 0xF4) {
-        length = 4;
-        if (c == 0xF0) lowest = 0x90;
-        if (c == 0xF4) highest = 0x8F;
-      }
-      bool valid = length > 0 && i + length <= text.size() && byte(i + 1) >= lowest &&
-                   byte(i + 1) <= highest;
-      for (std::size_t k = 2; valid && k < length; ++k)
-        valid = byte(i + k) >= 0x80 && byte(i + k) <= 0xBF;
-      if (!valid) {
-        out += "\\ufffd";
-        ++i;
-        continue;
-      }
       out.append(text, i, length);
-      i += length;
-      continue;
     }
-    ++i;
+    i += length;
   }
   return out + "\"";
 }
@@ -431,8 +425,8 @@ int RunScan(const Invocation& inv) {
       entry.scan = image::ScanImageFile(folder / fs::u8path(entry.diskName), *keyring, false);
     }
     if (json) continue;
-    std::cout << entry.listedName << ": " << KindName(entry.scan.kind);
-    if (!entry.scan.hiddenName.empty()) std::cout << ": " << entry.scan.hiddenName;
+    std::cout << VisibleText(entry.listedName) << ": " << KindName(entry.scan.kind);
+    if (!entry.scan.hiddenName.empty()) std::cout << ": " << VisibleText(entry.scan.hiddenName);
     std::cout << std::endl;
   }
   const std::string statistics = Format("Files: %d (Images: %d  Encrypted: %d)", fileCount,
@@ -475,6 +469,42 @@ int RunCapacity(const Invocation& inv) {
   return std::cout.flush() ? kExitOk : kExitFailed;
 }
 
+// Whether the image carries something a JPEG or GIF copy would lose, found with the
+// passwords given or stored; never asks on the terminal (a conversion needs no password).
+// 0 when the conversion may go ahead, else the exit code (the reason is printed).
+int CheckLossyCopy(const Invocation& inv, const fs::path& imagePath, const image::ArgbImage& image,
+                   const std::string& format) {
+  if (inv.Has(ForceOption().name)) return kExitOk;
+  const char* formatName = format == "jpg" ? "JPEG" : "GIF";
+  if (!inv.Value(PasswordFileOption().name) && !inv.Has(PasswordStdinOption().name)) {
+    StoredPasswords stored = LoadStoredPasswords();
+    const bool any = crypto::AnyPasswordDefined(stored.slots);
+    WipeSlots(stored.slots);
+    if (!any) {
+      std::cerr << Quoted(imagePath) << ": not checked for hidden data (no passwords given or "
+                << "stored); a " << formatName << " copy keeps none" << std::endl;
+      return kExitOk;
+    }
+  }
+  int exitCode = kExitOk;
+  std::optional<crypto::PasswordSlots> slots =
+      GetPasswords(inv, PasswordUse::kDecrypt, false, exitCode);
+  if (!slots) return exitCode;
+  const crypto::SlotKeyring keyring(*slots);
+  WipeSlots(*slots);
+  std::optional<stego::HiddenHeader> header;
+  {
+    EngineReportsMuted muted;
+    header = stego::DetectHiddenPayload(image, keyring);
+  }
+  if (!header) return kExitOk;
+  PrintError(
+      Format("%s carries hidden data (%s); a %s copy would not keep it (--force writes "
+             "it anyway)",
+             Quoted(imagePath).c_str(), KindName(header->kind), formatName));
+  return kExitFailed;
+}
+
 int RunConvert(const Invocation& inv) {
   const std::string* to = inv.Value("--to");
   if (!to) return UsageError(inv.command, "--to FORMAT is needed");
@@ -487,8 +517,13 @@ int RunConvert(const Invocation& inv) {
   const fs::path output =
       out ? fs::path(*out)
           : image::SaveOutputPath(imagePath.parent_path(), ListedName(imagePath), false, format);
-  if (RefuseExisting(output, inv.Has(ForceOption().name))) return kExitFailed;
-  return Save(*image, output, format) ? kExitOk : kExitFailed;
+  const bool force = inv.Has(ForceOption().name);
+  if (RefuseExisting(output, force)) return kExitFailed;
+  if (format == "jpg" || format == "gif") {
+    if (const int code = CheckLossyCopy(inv, imagePath, *image, format); code != kExitOk)
+      return code;
+  }
+  return Save(*image, output, format, force) ? kExitOk : kExitFailed;
 }
 
 }  // namespace
@@ -523,11 +558,14 @@ void AddImageCommands(std::vector<Command>& commands) {
        "Get back what an image hides",
        "Looks for hidden content in IMAGE with every password. A hidden message is\n"
        "written to standard output: the time it was hidden, an empty line and the\n"
-       "message. A hidden file or image is written into the image's folder (or DIR)\n"
-       "under its hidden name, made safe; an existing file is replaced only with\n"
-       "--force, and the image itself never. Exit status 1 when nothing is found.\n\n" +
+       "message, its control and bidirectional characters shown as \\xNN and <U+NNNN>\n"
+       "(--raw: as they are). A hidden file or image is written into the image's\n"
+       "folder (or DIR) under its hidden name, made safe; an existing file is replaced\n"
+       "only with --force, and the image itself never. Exit status 1 when nothing is\n"
+       "found.\n\n" +
            std::string(kPasswordNote),
        {{"--to", "DIR", "write a hidden file into DIR"},
+        kRawOption,
         ForceOption(),
         PasswordFileOption(),
         PasswordStdinOption()},
@@ -564,8 +602,16 @@ void AddImageCommands(std::vector<Command>& commands) {
        "Save an image in another format",
        "Saves IMAGE in FORMAT: by default beside it, named after it (lower-cased) with\n"
        "\"_conv\" and the format's extension. JPEG is written at the highest quality; GIF\n"
-       "has 256 colours. An existing output is replaced only with --force.\n",
-       {{"--to", "FORMAT", "png, bmp, tiff, jpg or gif"}, kOutOption, ForceOption()},
+       "has 256 colours. An existing output is replaced only with --force.\n\n"
+       "Neither JPEG nor GIF keeps hidden data: an image found to carry some with the\n"
+       "passwords (given, or stored by the desktop program; the terminal never asks)\n"
+       "is converted to them only with --force. Without any password the image cannot\n"
+       "be checked; the conversion goes ahead with a note.\n",
+       {{"--to", "FORMAT", "png, bmp, tiff, jpg or gif"},
+        kOutOption,
+        ForceOption(),
+        PasswordFileOption(),
+        PasswordStdinOption()},
        1,
        1,
        RunConvert});
