@@ -104,20 +104,35 @@ struct HidePayload {
   ~HidePayload() { Wipe(bytes); }
 };
 
-// 0 when the payload is ready, else the exit code (the message is printed).
-int MakePayload(const Invocation& inv, const std::string& listedName, HidePayload& payload) {
+// 0 when the payload is ready, else the exit code (the message is printed). A file to hide
+// is measured against `capacity` before it is read.
+int MakePayload(const Invocation& inv, const std::string& listedName, std::uint32_t capacity,
+                HidePayload& payload) {
   if (const std::string* file = inv.Value("--file")) {
     const fs::path path(*file);
     if (!Exists(path)) {
       PrintError(Quoted(path) + ": The selected file to hide does not exist.");
       return kExitFailed;
     }
-    std::optional<std::string> bytes = ReadWholeFile(path);
-    if (!bytes) {
+    crypto::InputFile in;
+    const bool opened = in.Open(path);
+    // Sized on the opened file: one that the image cannot hold is never loaded, however
+    // large it is.
+    if (opened) {
+      const std::int64_t need = stego::RequiredCapacity(in.Size());
+      if (std::int64_t{capacity} < need) {
+        PrintError(stego::FormatCapacityMessage(*file, need));
+        return kExitFailed;
+      }
+    }
+    std::string bytes(opened ? static_cast<std::size_t>(in.Size()) : 0, '\0');
+    if (!opened ||
+        in.ReadFull(bytes.data(), bytes.size()) != static_cast<std::ptrdiff_t>(bytes.size())) {
+      Wipe(bytes);
       PrintError(Quoted(path) + ": The selected file to hide cannot be read.");
       return kExitFailed;
     }
-    payload.bytes = std::move(*bytes);
+    payload.bytes = std::move(bytes);
     payload.name = path.filename().u8string();
     payload.shownPath = *file;
     return kExitOk;
@@ -184,7 +199,9 @@ int RunHide(const Invocation& inv) {
   if (RefuseExisting(output, force)) return kExitFailed;
 
   HidePayload payload;
-  if (const int code = MakePayload(inv, listedName, payload); code != kExitOk) return code;
+  if (const int code = MakePayload(inv, listedName, stego::StorageCapacity(*carrier), payload);
+      code != kExitOk)
+    return code;
   // Refusals that need no password come before it is asked for.
   const std::int64_t need = stego::RequiredCapacity(payload.bytes.size());
   if (std::int64_t{stego::StorageCapacity(*carrier)} < need) {

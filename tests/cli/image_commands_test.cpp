@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <limits>
 #include <string>
 
@@ -345,6 +346,31 @@ TEST_F(CliTest, HiddenNamesAndMessagesReachTheTerminalVisibly) {
   EXPECT_TRUE(Contains(r.err, "The file _]0;owned_evil<U+202E>txt.exe already exists")) << r.err;
   for (const std::string& text : {r.err, Run("scan album --password-file pw").out})
     EXPECT_EQ(text.find_first_of("\x1b\x07"), std::string::npos) << text;
+}
+
+// A file far larger than the image can hold is refused from its size, before it is read:
+// with memory capped at 1 GiB, a 30 GiB (sparse) file to hide.
+TEST_F(CliTest, HideMeasuresTheFileBeforeReadingIt) {
+  Passwords("size-pass\n");
+  MakeImage("small.png", 40, 40);
+  WriteFile(Path("huge"), "");
+  fs::resize_file(Path("huge"), std::uintmax_t{30} << 30);
+  const std::string limited =
+#if defined(__SANITIZE_ADDRESS__)
+      "%s";  // the sanitizer reserves terabytes of address space up front
+#else
+      "ulimit -v 1048576; %s";
+#endif
+  const auto start = std::chrono::steady_clock::now();
+  const Result r = Run("hide small.png --file huge --password-file pw", "", limited);
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(r.code, 1) << r.err;
+  EXPECT_TRUE(Contains(r.err,
+                       "There isn't enough storage capacity on the image to hide this file:\n"
+                       "huge\n"))
+      << r.err;
+  EXPECT_LT(elapsed, std::chrono::seconds(10));
+  EXPECT_FALSE(fs::exists(Path("small_steg.png")));
 }
 
 }  // namespace
