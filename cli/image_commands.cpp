@@ -86,15 +86,6 @@ bool Save(const image::ArgbImage& image, const fs::path& output, const std::stri
   return true;
 }
 
-std::optional<std::string> ReadWholeFile(const fs::path& path) {
-  crypto::InputFile in;
-  if (!in.Open(path)) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
-  if (in.ReadFull(bytes.data(), bytes.size()) != static_cast<std::ptrdiff_t>(bytes.size()))
-    return std::nullopt;
-  return bytes;
-}
-
 // What `hide` puts into the image: the file's bytes under its name, or a message as the
 // desktop's message file holds it.
 struct HidePayload {
@@ -105,7 +96,7 @@ struct HidePayload {
 };
 
 // 0 when the payload is ready, else the exit code (the message is printed). A file to hide
-// is measured against `capacity` before it is read.
+// is measured against `capacity` before it is read, a message file while it is read.
 int MakePayload(const Invocation& inv, const std::string& listedName, std::uint32_t capacity,
                 HidePayload& payload) {
   if (const std::string* file = inv.Value("--file")) {
@@ -142,15 +133,34 @@ int MakePayload(const Invocation& inv, const std::string& listedName, std::uint3
     text = *message;
   } else if (const std::string* messageFile = inv.Value("--message-file")) {
     const fs::path path(*messageFile);
-    std::optional<std::string> bytes = ReadWholeFile(path);
-    if (!bytes) {
+    crypto::InputFile in;
+    if (!in.Open(path)) {
       PrintError(Quoted(path) + ": cannot read the message file");
       return kExitFailed;
     }
-    // Line ends as typed in the desktop's dialog, without the final one every editor adds.
-    for (char c : *bytes)
-      if (c != '\r') text += c;
-    Wipe(*bytes);
+    // Read in pieces and given up once the text alone outgrows the image, so that a huge
+    // file is never loaded. Line ends as typed in the desktop's dialog (LF), without the
+    // final one every editor adds.
+    char piece[1 << 16];
+    for (;;) {
+      const std::ptrdiff_t n = in.ReadFull(piece, sizeof piece);
+      if (n < 0) {
+        Wipe(text);
+        PrintError(Quoted(path) + ": cannot read the message file");
+        return kExitFailed;
+      }
+      for (std::ptrdiff_t i = 0; i < n; ++i)
+        if (piece[i] != '\r') text += piece[i];
+      std::fill(piece, piece + sizeof piece, '\0');
+      // Every byte kept stays in the hidden file: this is a lower bound of the need.
+      const std::int64_t least = stego::RequiredCapacity(text.size());
+      if (std::int64_t{capacity} < least) {
+        Wipe(text);
+        PrintError(stego::FormatCapacityMessage(MessageFileName(listedName), least));
+        return kExitFailed;
+      }
+      if (n < static_cast<std::ptrdiff_t>(sizeof piece)) break;
+    }
     if (!text.empty() && text.back() == '\n') text.pop_back();
   }
   if (text.empty()) {

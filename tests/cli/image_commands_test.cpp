@@ -349,7 +349,7 @@ TEST_F(CliTest, HiddenNamesAndMessagesReachTheTerminalVisibly) {
 }
 
 // A file far larger than the image can hold is refused from its size, before it is read:
-// with memory capped at 1 GiB, a 30 GiB (sparse) file to hide.
+// with memory capped at 1 GiB, a 30 GiB (sparse) file to hide or message file.
 TEST_F(CliTest, HideMeasuresTheFileBeforeReadingIt) {
   Passwords("size-pass\n");
   MakeImage("small.png", 40, 40);
@@ -361,15 +361,24 @@ TEST_F(CliTest, HideMeasuresTheFileBeforeReadingIt) {
 #else
       "ulimit -v 1048576; %s";
 #endif
-  const auto start = std::chrono::steady_clock::now();
-  const Result r = Run("hide small.png --file huge --password-file pw", "", limited);
-  const auto elapsed = std::chrono::steady_clock::now() - start;
-  EXPECT_EQ(r.code, 1) << r.err;
-  EXPECT_TRUE(Contains(r.err,
-                       "There isn't enough storage capacity on the image to hide this file:\n"
-                       "huge\n"))
-      << r.err;
-  EXPECT_LT(elapsed, std::chrono::seconds(10));
+  const struct {
+    const char* source;
+    const char* refusal;
+  } cases[] = {
+      {"--file huge",
+       "There isn't enough storage capacity on the image to hide this file:\nhuge\n"},
+      {"--message-file huge",
+       "There isn't enough storage capacity on the image to hide this file:\nsmall.txt\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source);
+    const auto start = std::chrono::steady_clock::now();
+    const Result r = Run(std::string("hide small.png --password-file pw ") + c.source, "", limited);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_TRUE(Contains(r.err, c.refusal)) << r.err;
+    EXPECT_LT(elapsed, std::chrono::seconds(10));
+  }
   EXPECT_FALSE(fs::exists(Path("small_steg.png")));
 }
 
