@@ -636,7 +636,7 @@ void AddImageCommands(std::vector<Command>& commands) {
        "be checked; the conversion goes ahead with a note.\n",
        {{"--to", "FORMAT", "png, bmp, tiff, jpg or gif"},
         kOutOption,
-        ForceOption(),
+        {ForceOption().name, "", "replace an existing output; convert a carrier anyway"},
         PasswordFileOption(),
         PasswordStdinOption()},
        1,
