@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "core/image/imaging.h"
+#include "core/image/text_util.h"
 
 #include <wx/init.h>
 
@@ -143,7 +144,9 @@ void PrintError(const std::string& message) {
   std::cerr << kProgram << ": " << text << std::endl;
 }
 
-std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+std::string Quoted(const std::filesystem::path& path) {
+  return "'" + VisibleText(path.string()) + "'";
+}
 
 EngineReportsMuted::EngineReportsMuted() : saved_(std::cout.rdbuf(&null_)) {}
 EngineReportsMuted::~EngineReportsMuted() { std::cout.rdbuf(saved_); }

@@ -62,6 +62,7 @@ void AddSlotsCommand(std::vector<Command>& commands);
 // Messages on standard error, prefixed with the program name. CR LF line ends of the
 // program's texts become plain line feeds.
 void PrintError(const std::string& message);
+// A path for a message: quoted, its control and bidirectional characters made visible.
 std::string Quoted(const std::filesystem::path& path);
 // A usage error of `command`: prints the message and a hint, returns kExitUsage.
 int UsageError(const std::string& command, const std::string& message);

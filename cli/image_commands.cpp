@@ -2,6 +2,7 @@
 // commands on image files named on the command line.
 #include "cli/cli.h"
 #include "cli/password_input.h"
+#include "cli/stored_passwords.h"
 #include "core/crypto/atomic_file.h"
 #include "core/crypto/files.h"
 #include "core/crypto/timestamp.h"
@@ -31,6 +32,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const Option kOutOption{"--out", "PATH", "write the image to PATH instead of the default name"};
+const Option kRawOption{"--raw", "", "write a hidden message's bytes as they are"};
 
 bool Exists(const fs::path& path) {
   std::error_code ec;
@@ -70,22 +72,18 @@ bool RefuseExisting(const fs::path& output, bool force) {
   return true;
 }
 
-bool Save(const image::ArgbImage& image, const fs::path& output, const std::string& format) {
-  if (!image::SaveImage(image, output, image::MimeTypeForExtension(format))) {
-    PrintError(Quoted(output) + ": Error saving image file.");
+// Replaces an existing file only when `replace`: also one that appeared after the check.
+bool Save(const image::ArgbImage& image, const fs::path& output, const std::string& format,
+          bool replace) {
+  if (!image::SaveImage(image, output, image::MimeTypeForExtension(format), replace)) {
+    if (!replace && Exists(output))
+      PrintError(Quoted(output) + " already exists (--force replaces it)");
+    else
+      PrintError(Quoted(output) + ": Error saving image file.");
     return false;
   }
-  std::cerr << "Image file saved: " << output.string() << std::endl;
+  std::cerr << "Image file saved: " << VisibleText(output.string()) << std::endl;
   return true;
-}
-
-std::optional<std::string> ReadWholeFile(const fs::path& path) {
-  crypto::InputFile in;
-  if (!in.Open(path)) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
-  if (in.ReadFull(bytes.data(), bytes.size()) != static_cast<std::ptrdiff_t>(bytes.size()))
-    return std::nullopt;
-  return bytes;
 }
 
 // What `hide` puts into the image: the file's bytes under its name, or a message as the
@@ -97,20 +95,35 @@ struct HidePayload {
   ~HidePayload() { Wipe(bytes); }
 };
 
-// 0 when the payload is ready, else the exit code (the message is printed).
-int MakePayload(const Invocation& inv, const std::string& listedName, HidePayload& payload) {
+// 0 when the payload is ready, else the exit code (the message is printed). A file to hide
+// is measured against `capacity` before it is read, a message file while it is read.
+int MakePayload(const Invocation& inv, const std::string& listedName, std::uint32_t capacity,
+                HidePayload& payload) {
   if (const std::string* file = inv.Value("--file")) {
     const fs::path path(*file);
     if (!Exists(path)) {
       PrintError(Quoted(path) + ": The selected file to hide does not exist.");
       return kExitFailed;
     }
-    std::optional<std::string> bytes = ReadWholeFile(path);
-    if (!bytes) {
+    crypto::InputFile in;
+    const bool opened = in.Open(path);
+    // Sized on the opened file: one that the image cannot hold is never loaded, however
+    // large it is.
+    if (opened) {
+      const std::int64_t need = stego::RequiredCapacity(in.Size());
+      if (std::int64_t{capacity} < need) {
+        PrintError(stego::FormatCapacityMessage(*file, need));
+        return kExitFailed;
+      }
+    }
+    std::string bytes(opened ? static_cast<std::size_t>(in.Size()) : 0, '\0');
+    if (!opened ||
+        in.ReadFull(bytes.data(), bytes.size()) != static_cast<std::ptrdiff_t>(bytes.size())) {
+      Wipe(bytes);
       PrintError(Quoted(path) + ": The selected file to hide cannot be read.");
       return kExitFailed;
     }
-    payload.bytes = std::move(*bytes);
+    payload.bytes = std::move(bytes);
     payload.name = path.filename().u8string();
     payload.shownPath = *file;
     return kExitOk;
@@ -120,15 +133,34 @@ int MakePayload(const Invocation& inv, const std::string& listedName, HidePayloa
     text = *message;
   } else if (const std::string* messageFile = inv.Value("--message-file")) {
     const fs::path path(*messageFile);
-    std::optional<std::string> bytes = ReadWholeFile(path);
-    if (!bytes) {
+    crypto::InputFile in;
+    if (!in.Open(path)) {
       PrintError(Quoted(path) + ": cannot read the message file");
       return kExitFailed;
     }
-    // Line ends as typed in the desktop's dialog, without the final one every editor adds.
-    for (char c : *bytes)
-      if (c != '\r') text += c;
-    Wipe(*bytes);
+    // Read in pieces and given up once the text alone outgrows the image, so that a huge
+    // file is never loaded. Line ends as typed in the desktop's dialog (LF), without the
+    // final one every editor adds.
+    char piece[1 << 16];
+    for (;;) {
+      const std::ptrdiff_t n = in.ReadFull(piece, sizeof piece);
+      if (n < 0) {
+        Wipe(text);
+        PrintError(Quoted(path) + ": cannot read the message file");
+        return kExitFailed;
+      }
+      for (std::ptrdiff_t i = 0; i < n; ++i)
+        if (piece[i] != '\r') text += piece[i];
+      std::fill(piece, piece + sizeof piece, '\0');
+      // Every byte kept stays in the hidden file: this is a lower bound of the need.
+      const std::int64_t least = stego::RequiredCapacity(text.size());
+      if (std::int64_t{capacity} < least) {
+        Wipe(text);
+        PrintError(stego::FormatCapacityMessage(MessageFileName(listedName), least));
+        return kExitFailed;
+      }
+      if (n < static_cast<std::ptrdiff_t>(sizeof piece)) break;
+    }
     if (!text.empty() && text.back() == '\n') text.pop_back();
   }
   if (text.empty()) {
@@ -177,7 +209,9 @@ int RunHide(const Invocation& inv) {
   if (RefuseExisting(output, force)) return kExitFailed;
 
   HidePayload payload;
-  if (const int code = MakePayload(inv, listedName, payload); code != kExitOk) return code;
+  if (const int code = MakePayload(inv, listedName, stego::StorageCapacity(*carrier), payload);
+      code != kExitOk)
+    return code;
   // Refusals that need no password come before it is asked for.
   const std::int64_t need = stego::RequiredCapacity(payload.bytes.size());
   if (std::int64_t{stego::StorageCapacity(*carrier)} < need) {
@@ -219,7 +253,7 @@ int RunHide(const Invocation& inv) {
       PrintError(Quoted(payload.shownPath) + ": cannot be hidden");
       return kExitFailed;
   }
-  if (!Save(*carrier, output, format)) return kExitFailed;
+  if (!Save(*carrier, output, format, force)) return kExitFailed;
   std::cout << stego::FormatEmbedReport(password, result.stats) << "\n";
   return std::cout.flush() ? kExitOk : kExitFailed;
 }
@@ -227,7 +261,7 @@ int RunHide(const Invocation& inv) {
 // Writes a new file, never over the carrier and over another file only when forced.
 int WriteExtracted(const fs::path& target, const fs::path& carrier, const std::string& bytes,
                    bool force) {
-  const std::string name = target.filename().u8string();
+  const std::string name = VisibleText(target.filename().u8string());
   std::error_code ec;
   if (Exists(target) && fs::equivalent(target, carrier, ec)) {
     PrintError(
@@ -291,6 +325,13 @@ int RunExtract(const Invocation& inv) {
   }
   if (header->kind == stego::KIND_HIDDEN_MESSAGE) {
     std::string text = stego::HiddenMessageText(header->timestamp, *content);
+    // The message comes from the image: on its way to a terminal it may break lines but
+    // never send escape sequences or reorder the text.
+    if (!inv.Has(kRawOption.name)) {
+      std::string visible = VisibleText(text, true);
+      Wipe(text);
+      text.swap(visible);
+    }
     std::cout << text;
     if (text.back() != '\n') std::cout << "\n";
     Wipe(text);
@@ -324,12 +365,19 @@ const char* KindName(int kind) {
   }
 }
 
-// A JSON string. Bytes that are not UTF-8 (file names need not be) become U+FFFD.
+// A JSON string. Bytes that are not UTF-8 (file names need not be) become U+FFFD; controls,
+// bidirectional overrides and line separators are escaped, so that the text holds no
+// character a terminal acts upon while the value a parser reads stays exact.
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   for (std::size_t i = 0; i < text.size();) {
-    const unsigned char c = byte(i);
+    char32_t c = 0;
+    const std::size_t length = Utf8SequenceAt(text, i, c);
+    if (length == 0) {
+      out += "\\ufffd";
+      ++i;
+      continue;
+    }
     if (c == '"' || c == '\\') {
       out += '\\';
       out += static_cast<char>(c);
@@ -339,39 +387,12 @@ std::string JsonString(const std::string& text) {
       out += "\\t";
     } else if (c == '\r') {
       out += "\\r";
-    } else if (c < 0x20 || c == 0x7F) {
+    } else if (c < 0x20 || c == 0x7F || IsFormattingControl(c)) {
       out += Format("\\u%04x", static_cast<unsigned>(c));
-    } else if (c < 0x80) {
-      out += static_cast<char>(c);
     } else {
-      // Length of a well-formed sequence (no overlong forms, no surrogates, at most U+10FFFF).
-      std::size_t length = 0;
-      unsigned lowest = 0x80, highest = 0xBF;  // allowed range of the second byte
-      if (c >= 0xC2 && c <= 0xDF) {
-        length = 2;
-      } else if (c >= 0xE0 && c <= 0xEF) {
-        length = 3;
-        if (c == 0xE0) lowest = 0xA0;
-        if (c == 0xED) highest = 0x9F;
-      } else if (c >= 0xF0 && c <= 0xF4) {
-        length = 4;
-        if (c == 0xF0) lowest = 0x90;
-        if (c == 0xF4) highest = 0x8F;
-      }
-      bool valid = length > 0 && i + length <= text.size() && byte(i + 1) >= lowest &&
-                   byte(i + 1) <= highest;
-      for (std::size_t k = 2; valid && k < length; ++k)
-        valid = byte(i + k) >= 0x80 && byte(i + k) <= 0xBF;
-      if (!valid) {
-        out += "\\ufffd";
-        ++i;
-        continue;
-      }
       out.append(text, i, length);
-      i += length;
-      continue;
     }
-    ++i;
+    i += length;
   }
   return out + "\"";
 }
@@ -433,8 +454,8 @@ int RunScan(const Invocation& inv) {
       entry.scan = image::ScanImageFile(folder / fs::u8path(entry.diskName), *keyring, false);
     }
     if (json) continue;
-    std::cout << entry.listedName << ": " << KindName(entry.scan.kind);
-    if (!entry.scan.hiddenName.empty()) std::cout << ": " << entry.scan.hiddenName;
+    std::cout << VisibleText(entry.listedName) << ": " << KindName(entry.scan.kind);
+    if (!entry.scan.hiddenName.empty()) std::cout << ": " << VisibleText(entry.scan.hiddenName);
     std::cout << std::endl;
   }
   const std::string statistics = Format("Files: %d (Images: %d  Encrypted: %d)", fileCount,
@@ -477,6 +498,42 @@ int RunCapacity(const Invocation& inv) {
   return std::cout.flush() ? kExitOk : kExitFailed;
 }
 
+// Whether the image carries something a JPEG or GIF copy would lose, found with the
+// passwords given or stored; never asks on the terminal (a conversion needs no password).
+// 0 when the conversion may go ahead, else the exit code (the reason is printed).
+int CheckLossyCopy(const Invocation& inv, const fs::path& imagePath, const image::ArgbImage& image,
+                   const std::string& format) {
+  if (inv.Has(ForceOption().name)) return kExitOk;
+  const char* formatName = format == "jpg" ? "JPEG" : "GIF";
+  if (!inv.Value(PasswordFileOption().name) && !inv.Has(PasswordStdinOption().name)) {
+    StoredPasswords stored = LoadStoredPasswords();
+    const bool any = crypto::AnyPasswordDefined(stored.slots);
+    WipeSlots(stored.slots);
+    if (!any) {
+      std::cerr << Quoted(imagePath) << ": not checked for hidden data (no passwords given or "
+                << "stored); a " << formatName << " copy keeps none" << std::endl;
+      return kExitOk;
+    }
+  }
+  int exitCode = kExitOk;
+  std::optional<crypto::PasswordSlots> slots =
+      GetPasswords(inv, PasswordUse::kDecrypt, false, exitCode);
+  if (!slots) return exitCode;
+  const crypto::SlotKeyring keyring(*slots);
+  WipeSlots(*slots);
+  std::optional<stego::HiddenHeader> header;
+  {
+    EngineReportsMuted muted;
+    header = stego::DetectHiddenPayload(image, keyring);
+  }
+  if (!header) return kExitOk;
+  PrintError(
+      Format("%s carries hidden data (%s); a %s copy would not keep it (--force writes "
+             "it anyway)",
+             Quoted(imagePath).c_str(), KindName(header->kind), formatName));
+  return kExitFailed;
+}
+
 int RunConvert(const Invocation& inv) {
   const std::string* to = inv.Value("--to");
   if (!to) return UsageError(inv.command, "--to FORMAT is needed");
@@ -489,8 +546,13 @@ int RunConvert(const Invocation& inv) {
   const fs::path output =
       out ? fs::path(*out)
           : image::SaveOutputPath(imagePath.parent_path(), ListedName(imagePath), false, format);
-  if (RefuseExisting(output, inv.Has(ForceOption().name))) return kExitFailed;
-  return Save(*image, output, format) ? kExitOk : kExitFailed;
+  const bool force = inv.Has(ForceOption().name);
+  if (RefuseExisting(output, force)) return kExitFailed;
+  if (format == "jpg" || format == "gif") {
+    if (const int code = CheckLossyCopy(inv, imagePath, *image, format); code != kExitOk)
+      return code;
+  }
+  return Save(*image, output, format, force) ? kExitOk : kExitFailed;
 }
 
 }  // namespace
@@ -525,11 +587,14 @@ void AddImageCommands(std::vector<Command>& commands) {
        "Get back what an image hides",
        "Looks for hidden content in IMAGE with every password. A hidden message is\n"
        "written to standard output: the time it was hidden, an empty line and the\n"
-       "message. A hidden file or image is written into the image's folder (or DIR)\n"
-       "under its hidden name, made safe; an existing file is replaced only with\n"
-       "--force, and the image itself never. Exit status 1 when nothing is found.\n\n" +
+       "message, its control and bidirectional characters shown as \\xNN and <U+NNNN>\n"
+       "(--raw: as they are). A hidden file or image is written into the image's\n"
+       "folder (or DIR) under its hidden name, made safe; an existing file is replaced\n"
+       "only with --force, and the image itself never. Exit status 1 when nothing is\n"
+       "found.\n\n" +
            std::string(kPasswordNote),
        {{"--to", "DIR", "write a hidden file into DIR"},
+        kRawOption,
         ForceOption(),
         PasswordFileOption(),
         PasswordStdinOption()},
@@ -566,8 +631,16 @@ void AddImageCommands(std::vector<Command>& commands) {
        "Save an image in another format",
        "Saves IMAGE in FORMAT: by default beside it, named after it (lower-cased) with\n"
        "\"_conv\" and the format's extension. JPEG is written at the highest quality; GIF\n"
-       "has 256 colours. An existing output is replaced only with --force.\n",
-       {{"--to", "FORMAT", "png, bmp, tiff, jpg or gif"}, kOutOption, ForceOption()},
+       "has 256 colours. An existing output is replaced only with --force.\n\n"
+       "Neither JPEG nor GIF keeps hidden data: an image found to carry some with the\n"
+       "passwords (given, or stored by the desktop program; the terminal never asks)\n"
+       "is converted to them only with --force. Without any password the image cannot\n"
+       "be checked; the conversion goes ahead with a note.\n",
+       {{"--to", "FORMAT", "png, bmp, tiff, jpg or gif"},
+        kOutOption,
+        {ForceOption().name, "", "replace an existing output; convert a carrier anyway"},
+        PasswordFileOption(),
+        PasswordStdinOption()},
        1,
        1,
        RunConvert});

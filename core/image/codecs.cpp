@@ -136,7 +136,7 @@ std::filesystem::path SaveOutputPath(const std::filesystem::path& folder,
 }
 
 bool SaveImage(const ArgbImage& image, const std::filesystem::path& path,
-               const std::string& mimeType) {
+               const std::string& mimeType, bool replaceExisting) {
   if (image.Empty() || path.filename().empty()) return false;
   const std::vector<CodecInfo> encoders = ImageEncoders();
   const auto encoder = std::find_if(encoders.begin(), encoders.end(),
@@ -154,7 +154,7 @@ bool SaveImage(const ArgbImage& image, const std::filesystem::path& path,
   // never leaves a half-written image in place of an existing one.
   crypto::AtomicFileWriter writer(path);
   return writer.Create() && writer.Write(buffer->GetBufferStart(), size) &&
-         writer.Commit(/*replaceExisting=*/true, 0644) == crypto::CommitResult::kOk;
+         writer.Commit(replaceExisting, 0644) == crypto::CommitResult::kOk;
 }
 
 std::string BuildImageFilter(const std::vector<CodecInfo>& decoders) {

@@ -218,8 +218,10 @@ void CLumicraftDoc::SelectImage(int index, const std::string& hiddenName,
     file = ImagePath(index);
   }
 
+  // Hidden names and messages come from the image: shown, they may break lines but never
+  // carry controls or reorder the text around them.
   if (!hiddenMessage.empty())
-    m_ui.ShowMessagePanel("Secret message:", hiddenMessage, true, true);
+    m_ui.ShowMessagePanel("Secret message:", VisibleText(hiddenMessage, true), true, true);
   else
     m_ui.ShowMessagePanel({}, {}, false, false);
 
@@ -227,10 +229,11 @@ void CLumicraftDoc::SelectImage(int index, const std::string& hiddenName,
   m_ui.RefreshPreview();
   m_bPayloadJustEmbedded = false;
 
+  const std::string shownName = VisibleText(hiddenName);
   if (!hiddenName.empty() && kind == KIND_HIDDEN_IMAGE) {
-    m_ui.SetStatusText(Format("%s (hidden image)", hiddenName.c_str()));
+    m_ui.SetStatusText(Format("%s (hidden image)", shownName.c_str()));
   } else if (!hiddenName.empty()) {
-    const std::string text = Format("%s (hidden file) Use File/Extract", hiddenName.c_str());
+    const std::string text = Format("%s (hidden file) Use File/Extract", shownName.c_str());
     m_ui.SetStatusText(text);
     if (kind != KIND_HIDDEN_MESSAGE) m_ui.ShowMessagePanel(text, {}, true, false);
   } else {

@@ -171,6 +171,11 @@ class CLumicraftDoc {
 
   void FinishImageOperation();
   bool ConfirmReplace(const std::string& target);
+  // The "File exists" question about `target`; true to replace it.
+  bool AskReplaceExisting(const std::string& target);
+  // True when writing the working image as JPEG or GIF may go ahead: the image carries no
+  // payload, or the user agreed to lose it in the copy.
+  bool ConfirmLossyCopy(const std::string& extension);
   bool ConfirmReplaceOutput(const std::string& output);
   std::function<bool(std::size_t, std::size_t, const std::filesystem::path&)>
   FolderProgressCallback();

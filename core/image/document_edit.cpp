@@ -4,6 +4,7 @@
 #include "core/image/document.h"
 #include "core/image/imaging.h"
 #include "core/image/text_util.h"
+#include "core/stego/kinds.h"
 
 namespace veilmark {
 
@@ -12,10 +13,15 @@ bool CLumicraftDoc::SaveImageAs(const std::string& extension) {
     const auto path = image::SaveOutputPath(std::filesystem::u8path(m_strFolder),
                                             m_arrImageNames[static_cast<std::size_t>(m_nCurrent)],
                                             m_bPayloadJustEmbedded, extension);
+    // Declining either question writes nothing and reports nothing.
+    if (!ConfirmLossyCopy(extension)) return false;
+    const bool exists = PathExists(path.u8string());
+    if (exists && !AskReplaceExisting(path.u8string())) return false;
     bool saved = false;
     {
       BusyScope busy(*this);
-      saved = image::SaveImage(*m_pImage, path, image::MimeTypeForExtension(extension));
+      // Only the file the user agreed to replace: one that appeared meanwhile stays.
+      saved = image::SaveImage(*m_pImage, path, image::MimeTypeForExtension(extension), exists);
     }
     if (saved) {
       m_ui.SetStatusText(Format("Image file saved: %s", path.filename().u8string().c_str()));
@@ -24,6 +30,25 @@ bool CLumicraftDoc::SaveImageAs(const std::string& extension) {
   }
   m_ui.ShowMessage("Error saving image file.", {}, MessageIcon::Question);
   return false;
+}
+
+bool CLumicraftDoc::ConfirmLossyCopy(const std::string& extension) {
+  if (extension != "jpg" && extension != "gif") return true;
+  // The working image is the hidden image itself while one is shown instead of its carrier.
+  const bool showsHiddenImage =
+      CurrentKind() == stego::KIND_HIDDEN_IMAGE && !m_strTempImagePath.empty();
+  bool carries = m_bPayloadJustEmbedded || (CurrentKind() > stego::KIND_PLAIN && !showsHiddenImage);
+  if (!carries) {
+    // The list may not be classified yet: the working image itself has the last word.
+    std::string name, message;
+    BusyScope busy(*this);
+    carries = ReadHiddenPayload(*m_pImage, true, DEST_MESSAGE, name, message) > stego::KIND_PLAIN;
+  }
+  if (!carries) return true;
+  return m_ui.AskYesNo(Format("This image carries hidden data. Saving it as %s will destroy it.\n\n"
+                              "Save anyway?",
+                              extension == "jpg" ? "JPEG" : "GIF"),
+                       "Hidden data", MessageIcon::Exclamation);
 }
 
 void CLumicraftDoc::OnImageOperationCommand(int commandId) {

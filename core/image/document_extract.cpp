@@ -35,13 +35,17 @@ bool CLumicraftDoc::ConfirmReplace(const std::string& target) {
   if (HasValidSelection() && SameFile(fs::u8path(target), fs::u8path(ImagePath(m_nCurrent)))) {
     m_ui.ShowMessage(Format("The hidden file has the name of the image that carries it:\n%s\n\n"
                             "It was not extracted.",
-                            FileNameFromPath(target).c_str()),
+                            VisibleText(FileNameFromPath(target)).c_str()),
                      "File not extracted", MessageIcon::Exclamation);
     return false;
   }
+  return AskReplaceExisting(target);
+}
+
+bool CLumicraftDoc::AskReplaceExisting(const std::string& target) {
   return m_ui.AskYesNo(Format("The file %s already exists in the folder.\n\n"
                               "Do you want to replace it?",
-                              FileNameFromPath(target).c_str()),
+                              VisibleText(FileNameFromPath(target)).c_str()),
                        "File exists", MessageIcon::Question);
 }
 

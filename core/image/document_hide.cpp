@@ -20,9 +20,7 @@ namespace {
 constexpr char kFileNotFoundText[] = "File not found.\r\nThe selected file to hide doesn't exist.";
 constexpr std::size_t kMessageNameLimit = 58;
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  crypto::InputFile in;
-  if (!in.Open(fs::u8path(path))) return std::nullopt;
+std::optional<std::string> ReadAll(crypto::InputFile& in) {
   std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
   if (in.ReadFull(bytes.data(), bytes.size()) != static_cast<std::ptrdiff_t>(bytes.size()))
     return std::nullopt;
@@ -81,8 +79,13 @@ bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& pa
     m_ui.ShowMessage(kFileNotFoundText, "File not found", MessageIcon::Error);
     return false;
   }
-  const long long size = FileSizeOf(filePath);
-  const std::int64_t need = stego::RequiredCapacity(static_cast<std::uint64_t>(size < 0 ? 0 : size));
+  // Sized on the file that is then read, so that a file swapped for a larger one after the
+  // check is never loaded either.
+  crypto::InputFile in;
+  const bool opened = in.Open(fs::u8path(filePath));
+  const long long size = opened ? static_cast<long long>(in.Size()) : FileSizeOf(filePath);
+  const std::int64_t need =
+      stego::RequiredCapacity(static_cast<std::uint64_t>(size < 0 ? 0 : size));
   if (stego::StorageCapacity(*m_pImage) < need) {
     m_ui.ShowMessage(stego::FormatCapacityMessage(filePath, need), {}, MessageIcon::Question);
     return false;
@@ -92,7 +95,7 @@ bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& pa
     m_ui.ShowMessage(kFileNotFoundText, "File not found", MessageIcon::Error);
     return false;
   }
-  const auto bytes = ReadWholeFile(filePath);
+  const auto bytes = opened ? ReadAll(in) : std::nullopt;
   if (!bytes) {
     m_ui.ShowMessage("The selected file to hide cannot be read.", "File not readable",
                      MessageIcon::Error);

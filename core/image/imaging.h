@@ -94,9 +94,10 @@ std::filesystem::path SaveOutputPath(const std::filesystem::path& folder,
 // keep alpha too, BMP is 24-bit); GIF is reduced to a 256-colour palette; JPEG and GIF
 // drop alpha and write the colour values as they are. The file is written beside the
 // target and renamed over it only when complete, so a failed save leaves any existing
-// file untouched. False on any failure.
+// file untouched. Without `replaceExisting` an existing target, also one that appears while
+// the image is written, is never replaced and the save fails. False on any failure.
 bool SaveImage(const ArgbImage& image, const std::filesystem::path& path,
-               const std::string& mimeType);
+               const std::string& mimeType, bool replaceExisting = true);
 
 // File-dialog filter strings in the "description|pattern|...|" form.
 std::string BuildImageFilter(const std::vector<CodecInfo>& decoders);

@@ -40,6 +40,71 @@ bool IsDirectory(const std::string& path) {
   return !path.empty() && fs::is_directory(fs::u8path(path), ec);
 }
 
+std::size_t Utf8SequenceAt(std::string_view text, std::size_t i, char32_t& codePoint) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  if (i >= text.size()) return 0;
+  const unsigned char c = byte(i);
+  std::size_t length = 0;
+  unsigned lowest = 0x80, highest = 0xBF;  // allowed range of the second byte
+  if (c < 0x80) {
+    length = 1;
+  } else if (c >= 0xC2 && c <= 0xDF) {
+    length = 2;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    length = 3;
+    if (c == 0xE0) lowest = 0xA0;   // overlong
+    if (c == 0xED) highest = 0x9F;  // surrogates
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    length = 4;
+    if (c == 0xF0) lowest = 0x90;   // overlong
+    if (c == 0xF4) highest = 0x8F;  // beyond U+10FFFF
+  }
+  if (length == 0 || i + length > text.size()) return 0;
+  if (length > 1 && (byte(i + 1) < lowest || byte(i + 1) > highest)) return 0;
+  for (std::size_t k = 2; k < length; ++k)
+    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
+  codePoint = length == 1 ? c : c & (0xFFu >> (length + 1));
+  for (std::size_t k = 1; k < length; ++k) codePoint = (codePoint << 6) | (byte(i + k) & 0x3Fu);
+  return length;
+}
+
+bool IsFormattingControl(char32_t c) {
+  return (c >= 0x80 && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+         (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+std::string VisibleText(std::string_view text, bool keepLineBreaks) {
+  std::string out;
+  out.reserve(text.size());
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char c = byte(i);
+    if (c < 0x80) {
+      const bool lineBreak =
+          c == '\n' || c == '\t' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n');
+      if ((c >= 0x20 && c != 0x7F) || (keepLineBreaks && lineBreak))
+        out += static_cast<char>(c);
+      else
+        out += Format("\\x%02X", static_cast<unsigned>(c));
+      ++i;
+      continue;
+    }
+    char32_t codePoint = 0;
+    const std::size_t length = Utf8SequenceAt(text, i, codePoint);
+    if (length == 0) {
+      out += Format("\\x%02X", static_cast<unsigned>(c));
+      ++i;
+      continue;
+    }
+    if (IsFormattingControl(codePoint))
+      out += Format("<U+%04X>", static_cast<unsigned>(codePoint));
+    else
+      out.append(text, i, length);
+    i += length;
+  }
+  return out;
+}
+
 std::string MakePrivateTempFolder() {
   std::error_code ec;
   const fs::path base = fs::temp_directory_path(ec);

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace veilmark {
@@ -36,6 +37,21 @@ std::string FileNameFromPath(const std::string& path);
 long long FileSizeOf(const std::string& path);
 bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);
+
+// Length of the well-formed UTF-8 sequence at `i` (no overlong forms, no surrogates, at
+// most U+10FFFF) with its code point; 0 when there is none.
+std::size_t Utf8SequenceAt(std::string_view text, std::size_t i, char32_t& codePoint);
+
+// Code points a display must not act upon even in valid UTF-8: C1 controls, the
+// bidirectional controls (which reorder what follows them) and the line and paragraph
+// separators.
+bool IsFormattingControl(char32_t codePoint);
+
+// Text from an untrusted source (a hidden name or message, a file name) as it may be put on
+// a terminal, the status line or a text panel: C0 controls and DEL become \xNN, the
+// formatting controls above <U+202E>, bytes that are not UTF-8 \xNN; the rest is kept.
+// With `keepLineBreaks`, LF, CR LF and tab stay as they are (a lone CR still does not).
+std::string VisibleText(std::string_view utf8, bool keepLineBreaks = false);
 
 // Creates a new folder, readable by its owner only, in the system's temporary folder.
 std::string MakePrivateTempFolder();

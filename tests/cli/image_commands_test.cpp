@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <limits>
 #include <string>
 
@@ -258,6 +259,127 @@ TEST_F(CliTest, ConvertNamesOutputsAsTheDesktop) {
   EXPECT_EQ(image::DecodeImageFile(Path("taken.png")).Width(), 64);
   EXPECT_EQ(Run("convert a.b.bmp").code, 2);
   EXPECT_EQ(Run("convert a.b.bmp --to webp").code, 2);
+}
+
+TEST_F(CliTest, ConvertRefusesToDropHiddenDataWithoutForce) {
+  Passwords("conv-pass\n");
+  MakeImage("base.png", 200, 200);
+  WriteFile(Path("data.bin"), "secret");
+  ASSERT_EQ(Run("hide base.png --file data.bin --out x_steg.png --password-file pw").code, 0);
+
+  for (const std::string format : {"jpg", "gif"}) {
+    SCOPED_TRACE(format);
+    const std::string output = "x_steg_conv." + format;
+    Result r = Run("convert x_steg.png --to " + format + " --password-file pw");
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_TRUE(Contains(r.err, "'x_steg.png' carries hidden data (hidden file); a " +
+                                    std::string(format == "jpg" ? "JPEG" : "GIF") +
+                                    " copy would not keep it (--force writes it anyway)"))
+        << r.err;
+    EXPECT_FALSE(fs::exists(Path(output)));
+    r = Run("convert x_steg.png --to " + format + " --force --password-file pw");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(fs::exists(Path(output)));
+  }
+  // The desktop's stored slots find it as well; a plain image converts without a word.
+  StoreSlots({"other-pass", "conv-pass", "", "", ""}, 0);
+  EXPECT_EQ(Run("convert x_steg.png --to jpg --out stored.jpg").code, 1);
+  EXPECT_FALSE(fs::exists(Path("stored.jpg")));
+  Result r = Run("convert base.png --to jpg");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_FALSE(Contains(r.err, "hidden")) << r.err;
+  // Lossless formats keep the payload: nothing to check.
+  EXPECT_EQ(Run("convert x_steg.png --to bmp").code, 0);
+
+  // Without any password the image cannot be checked: converted, with a note saying so.
+  fs::remove(SettingsPath());
+  r = Run("convert x_steg.png --to gif --out unchecked.gif");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(Contains(r.err,
+                       "'x_steg.png': not checked for hidden data (no passwords given or "
+                       "stored); a GIF copy keeps none"))
+      << r.err;
+}
+
+TEST_F(CliTest, HiddenNamesAndMessagesReachTheTerminalVisibly) {
+  Passwords("show-pass\n");
+  MakeImage("base.png", 200, 200);
+  // Right-to-left override: shown raw, "evil<RLO>txt.exe" reads as "evilexe.txt".
+  const std::string name =
+      "\x1b]0;owned\x07"
+      "evil\xE2\x80\xAEtxt.exe";
+  WriteFile(Path(name), "payload");
+  fs::create_directory(Path("album"));
+  Result r = Run("hide base.png --file *evil* --out album/name.png --password-file pw");
+  ASSERT_EQ(r.code, 0) << r.err;
+  WriteFile(Path("msg"),
+            "title\x1b]0;owned\x07\nclear\x1b[2Jfake\xC2\x9B"
+            "1m");
+  ASSERT_EQ(Run("hide base.png --message-file msg --out album/message.png --password-file pw").code,
+            0);
+  MakeImage("album/\x1b[31mred.png", 20, 20);
+
+  r = Run("scan album --password-file pw");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "\\x1B[31mred.png: plain\n"
+            "message.png: hidden message: base.txt\n"
+            "name.png: hidden file: _]0;owned_evil<U+202E>txt.exe\n"
+            "Files: 3 (Images: 3  Encrypted: 0)\n");
+  r = Run("scan album --json --password-file pw");
+  EXPECT_TRUE(Contains(r.out, "\"hiddenName\": \"_]0;owned_evil\\u202etxt.exe\"")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "\"file\": \"\\u001b[31mred.png\"")) << r.out;
+
+  // A message keeps its line breaks, nothing else.
+  r = Run("extract album/message.png --password-file pw");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.substr(22), "\r\n\r\ntitle\\x1B]0;owned\\x07\r\nclear\\x1B[2Jfake<U+009B>1m\r\n");
+  r = Run("extract album/message.png --raw --password-file pw");
+  EXPECT_EQ(r.out.substr(22),
+            "\r\n\r\ntitle\x1b]0;owned\x07\r\nclear\x1b[2Jfake\xC2\x9B"
+            "1m\r\n");
+
+  // Refusals name the file visibly too.
+  WriteFile(Path("album/_]0;owned_evil\xE2\x80\xAEtxt.exe"), "mine");
+  r = Run("extract album/name.png --password-file pw");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(Contains(r.err, "The file _]0;owned_evil<U+202E>txt.exe already exists")) << r.err;
+  for (const std::string& text : {r.err, Run("scan album --password-file pw").out})
+    EXPECT_EQ(text.find_first_of("\x1b\x07"), std::string::npos) << text;
+}
+
+// A file far larger than the image can hold is refused from its size, before it is read:
+// with memory capped at 1 GiB, a 30 GiB (sparse) file to hide or message file.
+TEST_F(CliTest, HideMeasuresTheFileBeforeReadingIt) {
+  Passwords("size-pass\n");
+  MakeImage("small.png", 40, 40);
+  WriteFile(Path("huge"), "");
+  fs::resize_file(Path("huge"), std::uintmax_t{30} << 30);
+  const std::string limited =
+#if defined(__SANITIZE_ADDRESS__)
+      "%s";  // the sanitizer reserves terabytes of address space up front
+#else
+      "ulimit -v 1048576; %s";
+#endif
+  const struct {
+    const char* source;
+    const char* refusal;
+  } cases[] = {
+      {"--file huge",
+       "There isn't enough storage capacity on the image to hide this file:\nhuge\n"},
+      {"--message-file huge",
+       "There isn't enough storage capacity on the image to hide this file:\nsmall.txt\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source);
+    const auto start = std::chrono::steady_clock::now();
+    const Result r = Run(std::string("hide small.png --password-file pw ") + c.source, "", limited);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_TRUE(Contains(r.err, c.refusal)) << r.err;
+    EXPECT_LT(elapsed, std::chrono::seconds(10));
+  }
+  EXPECT_FALSE(fs::exists(Path("small_steg.png")));
 }
 
 }  // namespace

@@ -207,6 +207,33 @@ TEST_F(AppTest, HidingAFileThenSavingAndRefreshingFramesTheCarrier) {
   EXPECT_EQ(Status(), "plans.pdf (hidden file) Use File/Extract");
 }
 
+TEST_F(AppTest, SavesNeverReplaceAFileOrDropAPayloadUnasked) {
+  settings.WriteInt("VeilmarkData", 0);
+  settings.WriteString("PasswordCry01", "quintus4072");
+  settings.WriteString("FolderSelected", (base / "Samples").u8string());
+  Start();
+  const fs::path taken = base / "Samples" / "mosaic_conv.png";
+  std::ofstream(taken, std::ios::binary) << "the user's own file";
+  frame->View()->Select(IndexOf("mosaic.png"));
+  const wxString status = Status();
+  Command(ID_FILE_SAVE_PNG);  // the question is answered No
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0],
+            "The file mosaic_conv.png already exists in the folder.\n\nDo you want to replace it?");
+  EXPECT_EQ(Status(), status);
+  std::string kept;
+  std::getline(std::ifstream(taken, std::ios::binary), kept);
+  EXPECT_EQ(kept, "the user's own file");
+
+  frame->View()->Select(IndexOf("lighthouse_steg.png"));
+  ASSERT_TRUE(UpdateUI(ID_FILE_SAVE_JPG).GetEnabled());
+  Command(ID_FILE_SAVE_JPG);
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[1],
+            "This image carries hidden data. Saving it as JPEG will destroy it.\n\nSave anyway?");
+  EXPECT_FALSE(fs::exists(base / "Samples" / "lighthouse_steg_conv.jpg"));
+}
+
 TEST_F(AppTest, ImageCommandsAndExitWaitForARunningImageOperation) {
   settings.WriteInt("VeilmarkData", 0);
   settings.WriteString("FolderSelected", (base / "Samples").u8string());

@@ -154,6 +154,110 @@ TEST_F(HideTest, RefusalsAndUndo) {
             "The text message to hide is not defined.\nUse option 'Hide/Enter message to hide'");
 }
 
+// Every save format asks before it replaces a file; No writes nothing and reports nothing.
+TEST_F(HideTest, SavesAskBeforeReplacingAFile) {
+  WritePng(folder / "Meadow.png", 64, 48);
+  OpenAndSelect("meadow.png");
+  for (const std::string extension : {"png", "bmp", "tiff", "jpg", "gif"}) {
+    SCOPED_TRACE(extension);
+    const std::string name = "meadow_conv." + extension;
+    WriteFile(folder / name, "holds a message");
+    ui.questions.clear();
+    const std::size_t statusCount = ui.statusTexts.size();
+    const std::size_t messageCount = ui.messages.size();
+
+    ui.yesNoAnswers = {false};
+    EXPECT_FALSE(doc->SaveImageAs(extension));
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0],
+              "The file " + name + " already exists in the folder.\n\nDo you want to replace it?");
+    EXPECT_EQ(ReadFile(folder / name), "holds a message");
+    EXPECT_EQ(ui.statusTexts.size(), statusCount);
+    EXPECT_EQ(ui.messages.size(), messageCount);
+
+    ui.yesNoAnswers = {true};
+    EXPECT_TRUE(doc->SaveImageAs(extension));
+    EXPECT_EQ(ui.LastStatus(), "Image file saved: " + name);
+    EXPECT_EQ(image::DecodeImageFile(folder / name).Width(), 64);
+  }
+  // A file that does not exist yet is written without a question.
+  ui.questions.clear();
+  doc->m_bPayloadJustEmbedded = true;
+  EXPECT_TRUE(doc->SaveImageAs("png"));
+  EXPECT_TRUE(ui.questions.empty());
+  EXPECT_TRUE(fs::exists(folder / "meadow_steg.png"));
+}
+
+// JPEG and GIF do not keep the payload: saving a carrier in them needs the user's consent.
+TEST_F(HideTest, LossyCopyOfACarrierIsSavedOnlyWhenConfirmed) {
+  HideFileAndSave("data.bin", "payload");
+  const std::string warning =
+      "This image carries hidden data. Saving it as JPEG will destroy it."
+      "\n\nSave anyway?";
+  // Just embedded (the menu disables JPEG then, the save itself checks too).
+  ui.questions.clear();
+  EXPECT_FALSE(doc->SaveImageAs("jpg"));
+  EXPECT_EQ(ui.questions, std::vector<std::string>{warning});
+  EXPECT_FALSE(fs::exists(folder / "carrier_steg.jpg"));
+
+  // A listed carrier, classified or not yet: the working image itself is checked.
+  for (const bool classified : {true, false}) {
+    SCOPED_TRACE(classified);
+    doc->OpenFolder(folder.str());
+    if (classified) DetectAll();
+    doc->OnThumbnailSelected(IndexOf("carrier_steg.png"));
+    ui.questions.clear();
+    ui.yesNoAnswers = {false};
+    EXPECT_FALSE(doc->SaveImageAs("gif"));
+    EXPECT_EQ(ui.questions, std::vector<std::string>{"This image carries hidden data. Saving it "
+                                                     "as GIF will destroy it.\n\nSave anyway?"});
+    EXPECT_FALSE(fs::exists(folder / "carrier_steg_conv.gif"));
+  }
+  ui.questions.clear();
+  ui.yesNoAnswers = {true};
+  EXPECT_TRUE(doc->SaveImageAs("jpg"));
+  EXPECT_EQ(ui.questions, std::vector<std::string>{warning});
+  EXPECT_TRUE(fs::exists(folder / "carrier_steg_conv.jpg"));
+  ui.questions.clear();
+  EXPECT_TRUE(doc->SaveImageAs("tiff"));  // lossless: nothing to ask
+  EXPECT_TRUE(ui.questions.empty());
+
+  // A plain image, and a hidden image shown instead of its carrier, carry nothing.
+  doc->OnThumbnailSelected(IndexOf("carrier.png"));
+  EXPECT_TRUE(doc->SaveImageAs("jpg"));
+  TempFolder elsewhere;
+  WritePng(elsewhere / "inner.png", 10, 10, 99);
+  doc->m_strFileToHide = (elsewhere / "inner.png").u8string();
+  doc->OnCommand(ID_HIDE_FILE);
+  ASSERT_TRUE(doc->SaveImageAs("bmp"));
+  doc->OpenFolder(folder.str());
+  DetectAll();
+  doc->OnThumbnailSelected(IndexOf("carrier_steg.bmp"));
+  ASSERT_EQ(doc->m_pImage->Width(), 10);
+  EXPECT_TRUE(doc->SaveImageAs("gif"));
+  EXPECT_TRUE(ui.questions.empty());
+}
+
+// Names and messages come from the image: the status line and the panel show their
+// control and bidirectional characters as visible text.
+TEST_F(HideTest, HiddenNamesAndMessagesAreShownVisibly) {
+  HideFileAndSave("evil\xE2\x80\xAEtxt.exe", "payload");
+  WritePng(folder / "Note.png", 100, 100);
+  OpenAndSelect("note.png");
+  doc->m_strMessageToHide = "title\x1b]0;owned\x07\nnext\xE2\x81\xA6line";
+  doc->OnCommand(ID_HIDE_MESSAGE);
+  ASSERT_TRUE(doc->SaveImageAs("png"));
+  doc->OpenFolder(folder.str());
+  DetectAll();
+
+  doc->OnThumbnailSelected(IndexOf("carrier_steg.png"));
+  EXPECT_EQ(ui.LastStatus(), "evil<U+202E>txt.exe (hidden file) Use File/Extract");
+  EXPECT_EQ(ui.panelCaption, "evil<U+202E>txt.exe (hidden file) Use File/Extract");
+  doc->OnThumbnailSelected(IndexOf("note_steg.png"));
+  ASSERT_GT(ui.panelMessage.size(), 22u);
+  EXPECT_EQ(ui.panelMessage.substr(22), "\r\n\r\ntitle\\x1B]0;owned\\x07\r\nnext<U+2066>line\r\n");
+}
+
 TEST(MessageFile, NameAndBytes) {
   EXPECT_EQ(MessageFileName("holiday.photo.png"), "holiday.photo.txt");
   EXPECT_EQ(MessageFileName("noext"), "noext.txt");

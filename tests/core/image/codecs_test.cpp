@@ -93,6 +93,7 @@ TEST(ImageFiles, SaveReplacesOnlyOnSuccessAndRefusesUnknownTypes) {
   EXPECT_FALSE(SaveImage(image, target, "image/x-bmp"));
   EXPECT_FALSE(SaveImage(image, target, "image/pcx"));
   EXPECT_FALSE(SaveImage(ArgbImage(), target, "image/png"));
+  EXPECT_FALSE(SaveImage(image, target, "image/png", /*replaceExisting=*/false));
   EXPECT_EQ(ReadBytes(target), "old contents");
 
   // The rename fails onto a folder: nothing is left behind.
