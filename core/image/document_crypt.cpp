@@ -49,7 +49,11 @@ void CLumicraftDoc::OnEncryptFile() {
     return;
   }
   RemoveIfPresent(fs::u8path(*input));
-  m_ui.SetStatusText("File encrypted successfully. Password: " + password);
+  const std::string done = "File encrypted successfully. Password: " + password;
+  if (IsInCurrentFolder(*input))
+    RefreshCurrentFolder(done);
+  else
+    m_ui.SetStatusText(done);
 }
 
 void CLumicraftDoc::OnDecryptFile() {
@@ -69,7 +73,10 @@ void CLumicraftDoc::OnDecryptFile() {
   }
   if (result.status == crypto::FileStatus::kOk) {
     RemoveIfPresent(fs::u8path(*input));
-    m_ui.SetStatusText("File decrypted successfully.");
+    if (IsInCurrentFolder(*input))
+      RefreshCurrentFolder("File decrypted successfully.");
+    else
+      m_ui.SetStatusText("File decrypted successfully.");
   } else {
     m_ui.SetStatusText("File NOT decrypted, wrong password.");
   }
@@ -108,7 +115,7 @@ void CLumicraftDoc::OnEncryptFolder() {
         [this](const fs::path&) { m_ui.ShowMessage("File encryption error.", {}, MessageIcon::Question); });
     m_ui.EndProgress();
   }
-  m_ui.SetStatusText(crypto::EncryptFolderStatus(result, password));
+  RefreshCurrentFolder(crypto::EncryptFolderStatus(result, password));
 }
 
 void CLumicraftDoc::OnDecryptFolder() {
@@ -133,7 +140,7 @@ void CLumicraftDoc::OnDecryptFolder() {
     result = crypto::DecryptFolderFiles(files, keyring, FolderProgressCallback());
     m_ui.EndProgress();
   }
-  m_ui.SetStatusText(crypto::DecryptFolderStatus(result));
+  RefreshCurrentFolder(crypto::DecryptFolderStatus(result));
 }
 
 std::function<bool(std::size_t, std::size_t, const fs::path&)> CLumicraftDoc::FolderProgressCallback() {
