@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 
 namespace veilmark::app {
 
@@ -115,6 +116,7 @@ void CFoldersTreeCtrl::FillChildren(const wxTreeItemId& item) {
   if (!data) return;
   const wxFileName base = wxFileName::DirName(Utf8(data->path));
   const std::vector<wxString> names = Subfolders(base.GetPath());
+  const std::set<wxString> present(names.begin(), names.end());
 
   // The items are in the order of `names`: one merge pass keeps the items (and their
   // opened subtrees) of folders that are still there.
@@ -123,8 +125,7 @@ void CFoldersTreeCtrl::FillChildren(const wxTreeItemId& item) {
   wxTreeItemId child = GetFirstChild(item, cookie);
   wxTreeItemId previous;
   for (const wxString& name : names) {
-    while (child.IsOk() && GetItemText(child) != name &&
-           !std::count(names.begin(), names.end(), GetItemText(child))) {
+    while (child.IsOk() && GetItemText(child) != name && !present.count(GetItemText(child))) {
       gone.push_back(child);
       child = GetNextChild(item, cookie);
     }
