@@ -54,6 +54,9 @@ class AppDocument {
   virtual std::vector<std::string> ImageNames() const = 0;
   virtual std::string ImagePath(int index) const = 0;
   virtual void OnThumbnailSelected(int index) = 0;
+  // The listed image the working image comes from, or -1. A re-listing of the same folder
+  // keeps it selected.
+  virtual int SelectedIndex() const { return -1; }
   virtual void SetImageKind(int index, int kind) = 0;
   // The per-image work of one folder scan; it carries its own copy of the passwords.
   virtual ThumbnailMaker MakeThumbnailMaker() const = 0;

@@ -40,6 +40,7 @@ class DocumentAdapter final : public AppDocument {
   std::vector<std::string> ImageNames() const override { return doc_.m_arrImageNames; }
   std::string ImagePath(int index) const override { return doc_.ImagePath(index); }
   void OnThumbnailSelected(int index) override { doc_.OnThumbnailSelected(index); }
+  int SelectedIndex() const override { return doc_.m_nCurrent; }
   void SetImageKind(int index, int kind) override { doc_.SetImageKind(index, kind); }
 
   ThumbnailMaker MakeThumbnailMaker() const override {

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 
 namespace veilmark::app {
 
@@ -35,8 +36,22 @@ class FolderData : public wxTreeItemData {
  public:
   explicit FolderData(std::string p) : path(std::move(p)) {}
   std::string path;
-  bool filled = false;
 };
+
+// `path` split into the folder names below `base`; false when it does not lie below it.
+bool RelativeParts(const std::string& base, const std::string& path, wxArrayString& parts) {
+  wxFileName target = wxFileName::DirName(Utf8(path));
+  const wxFileName root = wxFileName::DirName(Utf8(base));
+  target.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
+  const wxArrayString targetDirs = target.GetDirs();
+  const wxArrayString rootDirs = root.GetDirs();
+  if (target.GetVolume() != root.GetVolume() || targetDirs.size() < rootDirs.size()) return false;
+  for (std::size_t i = 0; i < rootDirs.size(); ++i)
+    if (targetDirs[i] != rootDirs[i]) return false;
+  parts.clear();
+  for (std::size_t i = rootDirs.size(); i < targetDirs.size(); ++i) parts.push_back(targetDirs[i]);
+  return true;
+}
 
 // Visible subfolders by name, in the file browser's order (case-insensitive).
 std::vector<wxString> Subfolders(const wxString& path) {
@@ -97,19 +112,40 @@ void CFoldersTreeCtrl::FillRoot(const std::vector<std::string>& roots) {
 }
 
 void CFoldersTreeCtrl::FillChildren(const wxTreeItemId& item) {
-  auto* data = dynamic_cast<FolderData*>(GetItemData(item));
-  if (!data || data->filled) return;
-  data->filled = true;
+  const auto* data = dynamic_cast<const FolderData*>(GetItemData(item));
+  if (!data) return;
   const wxFileName base = wxFileName::DirName(Utf8(data->path));
-  for (const wxString& name : Subfolders(base.GetPath())) {
-    wxFileName child(base);
-    child.AppendDir(name);
-    const wxString path = child.GetPath();
-    const wxTreeItemId added =
-        AppendItem(item, name, kIconFolder, kIconFolderOpen, new FolderData(ToUtf8(path)));
-    SetItemHasChildren(added, HasSubfolders(path));
+  const std::vector<wxString> names = Subfolders(base.GetPath());
+  const std::set<wxString> present(names.begin(), names.end());
+
+  // The items are in the order of `names`: one merge pass keeps the items (and their
+  // opened subtrees) of folders that are still there.
+  std::vector<wxTreeItemId> gone;
+  wxTreeItemIdValue cookie;
+  wxTreeItemId child = GetFirstChild(item, cookie);
+  wxTreeItemId previous;
+  for (const wxString& name : names) {
+    while (child.IsOk() && GetItemText(child) != name && !present.count(GetItemText(child))) {
+      gone.push_back(child);
+      child = GetNextChild(item, cookie);
+    }
+    if (child.IsOk() && GetItemText(child) == name) {
+      previous = child;
+      child = GetNextChild(item, cookie);
+      continue;
+    }
+    wxFileName sub(base);
+    sub.AppendDir(name);
+    const wxString path = sub.GetPath();
+    auto* record = new FolderData(ToUtf8(path));
+    previous = previous.IsOk()
+                   ? InsertItem(item, previous, name, kIconFolder, kIconFolderOpen, record)
+                   : PrependItem(item, name, kIconFolder, kIconFolderOpen, record);
+    SetItemHasChildren(previous, HasSubfolders(path));
   }
-  if (GetChildrenCount(item, false) == 0) SetItemHasChildren(item, false);
+  for (; child.IsOk(); child = GetNextChild(item, cookie)) gone.push_back(child);
+  for (const wxTreeItemId& old : gone) Delete(old);
+  SetItemHasChildren(item, GetChildrenCount(item, false) != 0);
 }
 
 std::string CFoldersTreeCtrl::PathOf(const wxTreeItemId& item) const {
@@ -159,12 +195,56 @@ CFoldersDlg::CFoldersDlg(wxWindow* owner, OnFolder onFolder, OnCommand onCommand
 }
 
 void CFoldersDlg::OnSelChanged(wxTreeEvent& event) {
+  if (showing_) return;
   const std::string path = tree_->PathOf(event.GetItem());
   if (path.empty() || path == selected_) return;
   // Opening a not yet opened folder fills its children, so that they are there to choose.
-  tree_->FillChildren(event.GetItem());
+  if (!tree_->IsExpanded(event.GetItem())) tree_->FillChildren(event.GetItem());
   selected_ = path;
   onFolder_(path);
+}
+
+void CFoldersDlg::ShowFolder(const std::string& path) {
+  if (path.empty()) return;
+  const wxTreeItemId current = tree_->GetSelection();
+  if (current.IsOk() && tree_->PathOf(current) == path) {
+    selected_ = path;
+    return;
+  }
+  // The root whose folder holds `path` most closely: home before "/".
+  wxTreeItemId item;
+  wxArrayString parts;
+  std::size_t best = 0;
+  wxTreeItemIdValue cookie;
+  for (wxTreeItemId root = tree_->GetFirstChild(tree_->GetRootItem(), cookie); root.IsOk();
+       root = tree_->GetNextChild(tree_->GetRootItem(), cookie)) {
+    wxArrayString rootParts;
+    const std::string rootPath = tree_->PathOf(root);
+    if (RelativeParts(rootPath, path, rootParts) && (!item.IsOk() || rootPath.size() > best)) {
+      item = root;
+      best = rootPath.size();
+      parts = rootParts;
+    }
+  }
+  for (std::size_t i = 0; item.IsOk() && i < parts.size(); ++i) {
+    tree_->FillChildren(item);
+    wxTreeItemIdValue childCookie;
+    wxTreeItemId next;
+    for (wxTreeItemId c = tree_->GetFirstChild(item, childCookie); c.IsOk();
+         c = tree_->GetNextChild(item, childCookie))
+      if (tree_->GetItemText(c) == parts[i]) next = c;
+    if (next.IsOk()) tree_->Expand(item);
+    item = next;
+  }
+  showing_ = true;
+  if (item.IsOk()) {
+    tree_->SelectItem(item);
+    tree_->EnsureVisible(item);
+  } else {
+    tree_->Unselect();
+  }
+  showing_ = false;
+  selected_ = path;
 }
 
 wxMenu* CFoldersDlg::BuildContextMenu() {

@@ -17,7 +17,8 @@ class CFoldersTreeCtrl : public wxTreeCtrl {
 
   // The first level: the home folder and the file system's root(s).
   void FillRoot(const std::vector<std::string>& roots);
-  // Inserts the visible subfolders of the item's folder, once.
+  // Brings the item's children in line with the visible subfolders on disk: folders
+  // created since are added, vanished ones removed, the others kept as they are.
   void FillChildren(const wxTreeItemId& item);
   std::string PathOf(const wxTreeItemId& item) const;
   // The item of `path` among the items filled so far, or an invalid id.
@@ -33,6 +34,9 @@ class CFoldersDlg : public wxFrame {
               const std::vector<std::string>& roots);
 
   CFoldersTreeCtrl* Tree() const { return tree_; }
+  // Expands to and selects `path` (the document's current folder) without opening it again;
+  // clears the selection when the tree cannot reach it.
+  void ShowFolder(const std::string& path);
   // The menu the tree shows on a right click.
   static wxMenu* BuildContextMenu();
 
@@ -44,6 +48,7 @@ class CFoldersDlg : public wxFrame {
   OnFolder onFolder_;
   OnCommand onCommand_;
   std::string selected_;
+  bool showing_ = false;  // ShowFolder moves the selection: not the user's choice
 };
 
 // The default first level of the tree on this platform.

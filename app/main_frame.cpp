@@ -43,7 +43,10 @@ CMainFrame::CMainFrame(AppDocument& doc, SettingsStore& settings)
 
   wxAcceleratorEntry keys[] = {{wxACCEL_CTRL, 'Z', ToWxId(image::ID_EDIT_UNDO)},
                                {wxACCEL_ALT, WXK_BACK, ToWxId(image::ID_EDIT_UNDO)},
-                               {wxACCEL_CTRL, 'P', ToWxId(image::ID_FILE_PRINT)}};
+                               {wxACCEL_CTRL, 'P', ToWxId(image::ID_FILE_PRINT)},
+                               {wxACCEL_CTRL, 'Y', ToWxId(image::ID_EDIT_REDO)},
+                               {wxACCEL_CTRL | wxACCEL_SHIFT, 'Z', ToWxId(image::ID_EDIT_REDO)},
+                               {wxACCEL_NORMAL, WXK_F5, ToWxId(image::ID_FOLDER_REFRESH)}};
   SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
 
   view_ = new CLumicraftView(this, doc_);
@@ -104,6 +107,20 @@ void CMainFrame::SetFoldersVisible(bool show) {
 }
 void CMainFrame::SetPreviewVisible(bool show) {
   if (view_->m_pPreviewDlg) view_->m_pPreviewDlg->Show(show);
+}
+
+ToolWindowState CMainFrame::HideToolWindows() {
+  ToolWindowState state;
+  state.folders = IsFoldersVisible();
+  state.preview = IsPreviewVisible();
+  if (state.preview) SetPreviewVisible(false);
+  if (state.folders) SetFoldersVisible(false);
+  return state;
+}
+
+void CMainFrame::RestoreToolWindows(ToolWindowState state) {
+  if (state.preview) SetPreviewVisible(true);
+  if (state.folders) SetFoldersVisible(true);
 }
 
 void CMainFrame::SetStatus(const wxString& text) {
@@ -253,7 +270,10 @@ void CMainFrame::PrintImage() {
   if (!image) return;
   wxPrinter printer(&printData_);
   CImagePrintout printout(*image);
-  if (printer.Print(this, &printout, true)) printData_ = printer.GetPrintDialogData();
+  const ToolWindowState hidden = HideToolWindows();
+  const bool printed = printer.Print(this, &printout, true);
+  RestoreToolWindows(hidden);
+  if (printed) printData_ = printer.GetPrintDialogData();
 }
 
 void CMainFrame::PrintPreview() {
@@ -269,14 +289,23 @@ void CMainFrame::PrintPreview() {
       new wxPreviewFrame(preview, this, "Print Preview", wxDefaultPosition, wxSize(800, 700));
   frame->Centre();
   frame->Initialize();
+  // Not modal, but it disables our other windows while it is open: the tool windows stay
+  // hidden until it closes, so that they cannot cover its buttons.
+  const ToolWindowState hidden = HideToolWindows();
+  frame->Bind(wxEVT_CLOSE_WINDOW, [this, hidden](wxCloseEvent& event) {
+    event.Skip();
+    RestoreToolWindows(hidden);
+  });
   frame->Show();
 }
 
 void CMainFrame::PrintSetup() {
   wxPageSetupDialogData data(printData_.GetPrintData());
   wxPageSetupDialog dialog(this, &data);
-  if (dialog.ShowModal() == wxID_OK)
-    printData_.SetPrintData(dialog.GetPageSetupData().GetPrintData());
+  const ToolWindowState hidden = HideToolWindows();
+  const int answer = dialog.ShowModal();
+  RestoreToolWindows(hidden);
+  if (answer == wxID_OK) printData_.SetPrintData(dialog.GetPageSetupData().GetPrintData());
 }
 
 }  // namespace veilmark::app

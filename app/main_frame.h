@@ -3,6 +3,8 @@
 // printing for itself.
 #pragma once
 
+#include "core/image/document_ui.h"
+
 #include <wx/cmndata.h>
 #include <wx/frame.h>
 #include <wx/timer.h>
@@ -32,10 +34,15 @@ class CMainFrame : public wxFrame {
   void ShowFirstTime();
 
   CLumicraftView* View() const { return view_; }
+  const AppDocument& Document() const { return doc_; }
   bool IsFoldersVisible() const;
   bool IsPreviewVisible() const;
   void SetFoldersVisible(bool show);
   void SetPreviewVisible(bool show);
+  // The tool windows float above every other window: a dialog or frame of ours hides the
+  // visible ones while it is open and shows them again when it closes.
+  ToolWindowState HideToolWindows();
+  void RestoreToolWindows(ToolWindowState state);
   // Pane 0 of the status bar.
   void SetStatus(const wxString& text);
   // Text and check mark of a menu item; the text is shown literally.

@@ -102,6 +102,12 @@ void ThumbnailGrid::Select(int index) {
   if (onSelected_) onSelected_(index);
 }
 
+void ThumbnailGrid::ShowSelection(int index) {
+  selection_ = index >= 0 && index < GetItemCount() ? index : -1;
+  if (selection_ >= 0) EnsureVisible(selection_);
+  Refresh();
+}
+
 void ThumbnailGrid::UpdateVirtualSize() {
   const wxSize cell = CellSize();
   const int cols = Columns();

@@ -26,6 +26,8 @@ class ThumbnailGrid : public wxScrolledCanvas {
   // The selected item, or -1. Select() reports a change through the callback.
   int GetSelection() const { return selection_; }
   void Select(int index);
+  // Marks `index` (or nothing, with -1) as selected without reporting it.
+  void ShowSelection(int index);
   void SetOnSelected(std::function<void(int index)> onSelected) {
     onSelected_ = std::move(onSelected);
   }

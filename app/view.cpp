@@ -50,7 +50,13 @@ void CLumicraftView::InitialUpdate(SettingsStore& settings,
   m_pPreviewDlg->SetOnEnlarged([owner] { owner->SetFocus(); });
   m_pPreviewDlg->Show();
   m_pFoldersDlg = new CFoldersDlg(
-      owner, [this](const std::string& path) { doc_.OpenFolder(path); },
+      owner,
+      [this](const std::string& path) {
+        doc_.OpenFolder(path);
+        // The document may keep its folder (a refusal, a cancelled question): the tree
+        // shows the folder actually listed.
+        if (m_pFoldersDlg) m_pFoldersDlg->ShowFolder(doc_.Folder());
+      },
       [this](int id) { doc_.OnCommand(id); }, folderRoots);
   m_pFoldersDlg->Show();
 
@@ -73,6 +79,8 @@ void CLumicraftView::InitialUpdate(SettingsStore& settings,
 
 void CLumicraftView::StartThumbnailBuilder() {
   builder_.Stop();
+  // A new listing: the tree follows whatever opened it (start, Samples, Refresh, ...).
+  if (m_pFoldersDlg) m_pFoldersDlg->ShowFolder(doc_.Folder());
   const std::vector<std::string> names = doc_.ImageNames();
   std::vector<std::string> paths;
   std::vector<wxString> captions;
@@ -83,6 +91,7 @@ void CLumicraftView::StartThumbnailBuilder() {
     captions.push_back(Utf8(names[i]));
   }
   SetItems(captions, BlankThumbnail());
+  ShowSelection(doc_.SelectedIndex());
   SetFlagged(0);
   done_ = 0;
   total_ = static_cast<int>(names.size());

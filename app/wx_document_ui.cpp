@@ -1,5 +1,6 @@
 #include "app/wx_document_ui.h"
 
+#include "app/app_document.h"
 #include "app/file_filter.h"
 #include "app/main_frame.h"
 #include "app/preview_window.h"
@@ -17,6 +18,7 @@
 #include <wx/app.h>
 #include <wx/clipbrd.h>
 #include <wx/filedlg.h>
+#include <wx/filefn.h>
 #include <wx/msgdlg.h>
 #include <wx/progdlg.h>
 #include <wx/utils.h>
@@ -87,7 +89,11 @@ bool WxDocumentUi::AskYesNo(const std::string& text, const std::string& caption,
 
 std::optional<std::string> WxDocumentUi::PickFile(FileDialogMode, const std::string& title,
                                                   const std::string& filter) {
-  wxFileDialog dialog(Parent(), FromUtf8(title), wxString(), wxString(),
+  // In the folder being browsed, not the process's working directory.
+  wxString folder;
+  if (frame_) folder = FromUtf8(frame_->Document().Folder());
+  if (!folder.empty() && !wxDirExists(folder)) folder.clear();
+  wxFileDialog dialog(Parent(), FromUtf8(title), folder, wxString(),
                       FromUtf8(FilterToWildcard(filter)), wxFD_OPEN);
   dialog.SetFilterIndex(0);
   if (dialog.ShowModal() != wxID_OK) return std::nullopt;
@@ -128,7 +134,7 @@ void WxDocumentUi::SetBusy(bool busy) {
 }
 
 void WxDocumentUi::BeginProgress(const std::string& title, const std::string& text, int maximum) {
-  progress_.reset();
+  EndProgress();
   progressActive_ = true;
   progressTitle_ = title;
   progressText_ = text;
@@ -141,6 +147,7 @@ bool WxDocumentUi::UpdateProgress(int value, const std::string& text) {
   if (!text.empty()) progressText_ = text;
   if (!progress_) {
     if (progressClock_.Time() < kProgressDelayMs) return true;
+    progressHidden_ = HideToolWindows();
     progress_ = std::make_unique<wxProgressDialog>(
         Caption(progressTitle_), FromUtf8(progressText_), progressMax_, Parent(),
         wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE | wxPD_ELAPSED_TIME);
@@ -149,24 +156,20 @@ bool WxDocumentUi::UpdateProgress(int value, const std::string& text) {
 }
 
 void WxDocumentUi::EndProgress() {
-  progress_.reset();
+  if (progress_) {
+    progress_.reset();
+    RestoreToolWindows(progressHidden_);
+    progressHidden_ = {};
+  }
   progressActive_ = false;
 }
 
 ToolWindowState WxDocumentUi::HideToolWindows() {
-  ToolWindowState state;
-  if (!frame_) return state;
-  state.folders = frame_->IsFoldersVisible();
-  state.preview = frame_->IsPreviewVisible();
-  if (state.preview) frame_->SetPreviewVisible(false);
-  if (state.folders) frame_->SetFoldersVisible(false);
-  return state;
+  return frame_ ? frame_->HideToolWindows() : ToolWindowState{};
 }
 
 void WxDocumentUi::RestoreToolWindows(ToolWindowState state) {
-  if (!frame_) return;
-  if (state.preview) frame_->SetPreviewVisible(true);
-  if (state.folders) frame_->SetFoldersVisible(true);
+  if (frame_) frame_->RestoreToolWindows(state);
 }
 
 void WxDocumentUi::StopThumbnailBuilder() {

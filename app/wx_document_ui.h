@@ -65,6 +65,7 @@ class WxDocumentUi : public DocumentUi {
   std::string progressTitle_;
   std::string progressText_;
   int progressMax_ = 0;
+  ToolWindowState progressHidden_;
 };
 
 }  // namespace veilmark::app

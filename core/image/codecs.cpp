@@ -171,6 +171,13 @@ std::string BuildImageFilter(const std::vector<CodecInfo>& decoders) {
 
 std::string BuildAllFilesFilter() { return "All Files (*.*)|*.*|"; }
 
+std::string BuildFileToHideFilter(const std::vector<CodecInfo>& decoders) {
+  std::string images = BuildImageFilter(decoders);
+  const std::string all = BuildAllFilesFilter();
+  if (const auto at = images.find(all); at != std::string::npos) images.erase(at, all.size());
+  return all + images;
+}
+
 std::string BuildEncryptedFilter() { return "Encrypted Files (*.cry)|*.cry|"; }
 
 wxString FilterToWildcard(const std::string& filter) {

@@ -113,15 +113,22 @@ const std::string& CLumicraftDoc::PasswordForEncryption() const {
 void CLumicraftDoc::OpenFolder(const std::string& path) {
   m_ui.StopThumbnailBuilder();
   m_strFolder = path;
-  m_arrImageNames.clear();
-  m_arrDiskNames.clear();
-  m_arrKinds.clear();
   m_pImage.reset();
   ClearUndo();
   m_ui.RefreshPreview();
   m_ui.ShowMessagePanel({}, {}, false, false);
   RemoveTempImage();
   m_ui.SetStatusText({});
+  m_nCurrent = -1;
+  ListFolder();
+  m_ui.StartThumbnailBuilder();
+  ShowFolderStatistics();
+}
+
+void CLumicraftDoc::ListFolder() {
+  m_arrImageNames.clear();
+  m_arrDiskNames.clear();
+  m_arrKinds.clear();
   m_nFileCount = m_nCryCount = m_nImageCount = 0;
 
   crypto::RemoveStaleTemporaryFiles(fs::u8path(path));
@@ -129,7 +136,8 @@ void CLumicraftDoc::OpenFolder(const std::string& path) {
   // thumbnails and the file counts come out the same on every system.
   std::vector<std::string> names;
   std::error_code ec;
-  for (fs::directory_iterator it(fs::u8path(path), ec), end; !ec && it != end; it.increment(ec)) {
+  for (fs::directory_iterator it(fs::u8path(m_strFolder), ec), end; !ec && it != end;
+       it.increment(ec)) {
     std::error_code typeError;
     // A writer's temporary file is no user file, also while it is being written.
     if (it->is_directory(typeError) || crypto::IsTemporaryFileName(it->path().filename())) continue;
@@ -151,9 +159,38 @@ void CLumicraftDoc::OpenFolder(const std::string& path) {
                                           AsciiLower(name.substr(dot)) == ".cry")
       ++m_nCryCount;
   }
+}
+
+void CLumicraftDoc::RefreshCurrentFolder(const std::string& status) {
+  if (m_strFolder.empty()) return;
+  m_ui.StopThumbnailBuilder();
+  const std::string selected =
+      HasValidSelection() ? m_arrDiskNames[static_cast<std::size_t>(m_nCurrent)] : std::string();
+  const int kind = CurrentKind();
+  ListFolder();
+  // The working image, its undo steps and what it shows stay while its file is listed (a
+  // save or an extraction only adds files beside it); once the file is gone, so is it.
+  const auto kept = std::find(m_arrDiskNames.begin(), m_arrDiskNames.end(), selected);
+  if (!selected.empty() && kept != m_arrDiskNames.end()) {
+    m_nCurrent = static_cast<int>(kept - m_arrDiskNames.begin());
+    m_arrKinds[static_cast<std::size_t>(m_nCurrent)] = kind;
+  } else {
+    m_nCurrent = -1;
+    m_pImage.reset();
+    ClearUndo();
+    m_ui.RefreshPreview();
+    m_ui.ShowMessagePanel({}, {}, false, false);
+    RemoveTempImage();
+  }
   m_ui.StartThumbnailBuilder();
-  m_nCurrent = -1;
   ShowFolderStatistics();
+  if (!status.empty()) m_ui.SetStatusText(status);
+}
+
+bool CLumicraftDoc::IsInCurrentFolder(const std::string& path) const {
+  if (m_strFolder.empty()) return false;
+  std::error_code ec;
+  return fs::equivalent(fs::u8path(path).parent_path(), fs::u8path(m_strFolder), ec);
 }
 
 void CLumicraftDoc::ShowFolderStatistics() {
@@ -360,11 +397,11 @@ bool CLumicraftDoc::OnCommand(int id) {
   }
   switch (id) {
     case ID_FILE_EXTRACT_HIDDEN: OnExtractHiddenFile(); break;
-    case ID_FILE_SAVE_PNG: SaveImageAs("png"); break;
-    case ID_FILE_SAVE_BMP: SaveImageAs("bmp"); break;
-    case ID_FILE_SAVE_TIFF: SaveImageAs("tiff"); break;
-    case ID_FILE_SAVE_JPG: SaveImageAs("jpg"); break;
-    case ID_FILE_SAVE_GIF: SaveImageAs("gif"); break;
+    case ID_FILE_SAVE_PNG: SaveAndRefresh("png"); break;
+    case ID_FILE_SAVE_BMP: SaveAndRefresh("bmp"); break;
+    case ID_FILE_SAVE_TIFF: SaveAndRefresh("tiff"); break;
+    case ID_FILE_SAVE_JPG: SaveAndRefresh("jpg"); break;
+    case ID_FILE_SAVE_GIF: SaveAndRefresh("gif"); break;
     case ID_HIDE_SELECT_FILE: OnSelectFileToHide(); break;
     case ID_HIDE_UNSELECT_FILE: OnUnselectFileToHide(); break;
     case ID_HIDE_FILE: OnHideFile(); break;

@@ -170,6 +170,13 @@ class CLumicraftDoc {
   };
 
   void FinishImageOperation();
+  // The files of m_strFolder: names, kinds (all plain until detected) and counts.
+  void ListFolder();
+  // Re-lists the current folder after a command of ours added or removed files in it,
+  // then puts `status` back on the status line the listing overwrote.
+  void RefreshCurrentFolder(const std::string& status);
+  bool IsInCurrentFolder(const std::string& path) const;
+  void SaveAndRefresh(const std::string& extension);
   bool ConfirmReplace(const std::string& target);
   // The "File exists" question about `target`; true to replace it.
   bool AskReplaceExisting(const std::string& target);

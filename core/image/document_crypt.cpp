@@ -51,7 +51,11 @@ void CLumicraftDoc::OnEncryptFile() {
     return;
   }
   RemoveIfPresent(fs::u8path(*input));
-  m_ui.SetStatusText("File encrypted successfully. Password: " + password);
+  const std::string done = "File encrypted successfully. Password: " + password;
+  if (IsInCurrentFolder(*input))
+    RefreshCurrentFolder(done);
+  else
+    m_ui.SetStatusText(done);
 }
 
 void CLumicraftDoc::OnDecryptFile() {
@@ -72,7 +76,10 @@ void CLumicraftDoc::OnDecryptFile() {
   }
   if (result.status == crypto::FileStatus::kOk) {
     RemoveIfPresent(fs::u8path(*input));
-    m_ui.SetStatusText("File decrypted successfully.");
+    if (IsInCurrentFolder(*input))
+      RefreshCurrentFolder("File decrypted successfully.");
+    else
+      m_ui.SetStatusText("File decrypted successfully.");
   } else if (result.status == crypto::FileStatus::kOutputNotWritable) {
     m_ui.SetStatusText("File NOT decrypted: cannot write " + output.u8string() + ".");
   } else {
@@ -117,7 +124,7 @@ void CLumicraftDoc::OnEncryptFolder() {
         });
     m_ui.EndProgress();
   }
-  m_ui.SetStatusText(crypto::EncryptFolderStatus(result, password));
+  RefreshCurrentFolder(crypto::EncryptFolderStatus(result, password));
 }
 
 void CLumicraftDoc::OnDecryptFolder() {
@@ -143,7 +150,7 @@ void CLumicraftDoc::OnDecryptFolder() {
     result = crypto::DecryptFolderFiles(files, keyring, FolderProgressCallback());
     m_ui.EndProgress();
   }
-  m_ui.SetStatusText(crypto::DecryptFolderStatus(result));
+  RefreshCurrentFolder(crypto::DecryptFolderStatus(result));
 }
 
 std::function<bool(std::size_t, std::size_t, const fs::path&)> CLumicraftDoc::FolderProgressCallback() {

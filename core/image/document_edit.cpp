@@ -51,6 +51,19 @@ bool CLumicraftDoc::ConfirmLossyCopy(const std::string& extension) {
                        "Hidden data", MessageIcon::Exclamation);
 }
 
+// The Save commands: the new file is listed at once, as the user expects to see it.
+void CLumicraftDoc::SaveAndRefresh(const std::string& extension) {
+  if (!m_pImage || !HasValidSelection()) {
+    SaveImageAs(extension);
+    return;
+  }
+  const auto path = image::SaveOutputPath(std::filesystem::u8path(m_strFolder),
+                                          m_arrImageNames[static_cast<std::size_t>(m_nCurrent)],
+                                          m_bPayloadJustEmbedded, extension);
+  if (SaveImageAs(extension) && IsInCurrentFolder(path.u8string()))
+    RefreshCurrentFolder(Format("Image file saved: %s", path.filename().u8string().c_str()));
+}
+
 void CLumicraftDoc::OnImageOperationCommand(int commandId) {
   if (commandId == image::ID_EDIT_GAMMA) {
     if (!m_pImage) return;

@@ -93,7 +93,7 @@ void CLumicraftDoc::OnExtractHiddenFile() {
     BusyScope busy(*this);
     extracted = ReadHiddenPayload(*m_pImage, false, DEST_FOLDER, name, message) != KIND_PLAIN;
   }
-  if (extracted) m_ui.SetStatusText("File successfully extracted");
+  if (extracted) RefreshCurrentFolder("File successfully extracted");
 }
 
 }  // namespace veilmark

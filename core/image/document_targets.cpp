@@ -43,8 +43,8 @@ std::string PasswordsValidationMessage(const PasswordsDialogData& data) {
 
 void CLumicraftDoc::OnSelectFileToHide() {
   ScopedToolWindowsHidden hidden(m_ui);
-  const auto path =
-      m_ui.PickFile(FileDialogMode::kHide, "Select file to hide", image::BuildImageFilter(image::ImageDecoders()));
+  const auto path = m_ui.PickFile(FileDialogMode::kHide, "Select file to hide",
+                                  image::BuildFileToHideFilter(image::ImageDecoders()));
   if (!path || !PathExists(*path)) return;
   if (path->size() > kMaxFileToHidePath) {
     m_ui.ShowMessage("The name of the selected file is too long.", "File too long",

@@ -102,6 +102,8 @@ bool SaveImage(const ArgbImage& image, const std::filesystem::path& path,
 // File-dialog filter strings in the "description|pattern|...|" form.
 std::string BuildImageFilter(const std::vector<CodecInfo>& decoders);
 std::string BuildAllFilesFilter();
+// The file to hide may be of any type: all files first, then the image entries.
+std::string BuildFileToHideFilter(const std::vector<CodecInfo>& decoders);
 std::string BuildEncryptedFilter();
 // The same list as a wxFileDialog wildcard: the trailing "|" goes, and an entry with an
 // empty pattern is left out.

@@ -3,6 +3,7 @@
 // file and saving the carrier, and the commands while an image operation runs.
 #include "app/app.h"
 #include "app/app_document.h"
+#include "app/folders_window.h"
 #include "app/main_frame.h"
 #include "app/menus.h"
 #include "app/overlay_label.h"
@@ -44,7 +45,7 @@ class ScriptedUi : public WxDocumentUi {
   }
   bool AskYesNo(const std::string& text, const std::string&, MessageIcon) override {
     messages.push_back(text);
-    return false;
+    return answerYes;
   }
   std::optional<std::string> PickFile(FileDialogMode, const std::string&,
                                       const std::string&) override {
@@ -55,6 +56,7 @@ class ScriptedUi : public WxDocumentUi {
   std::vector<bool> windowExisted;
   std::function<bool()> windowExists;
   std::optional<std::string> pick;
+  bool answerYes = false;
 };
 
 class AppTest : public ::testing::Test {
@@ -82,11 +84,12 @@ class AppTest : public ::testing::Test {
   }
 
   // Builds what CLumicraftApp::OnInit builds and waits for the thumbnails.
-  void Start() {
+  void Start(const std::vector<std::string>& roots = {}) {
     doc = CreateDocument(ui, settings, (base / "Samples").u8string());
     frame = new CMainFrame(*doc, settings);
     ui.Attach(frame);
-    frame->InitialUpdate({(base / "root").u8string()});
+    frame->InitialUpdate(roots.empty() ? std::vector<std::string>{(base / "root").u8string()}
+                                       : roots);
     frame->ShowFirstTime();
     ASSERT_TRUE(PumpUntil([&] { return !frame->View()->IsBuilding(); }, 30000));
   }
@@ -256,6 +259,44 @@ TEST_F(AppTest, ImageCommandsAndExitWaitForARunningImageOperation) {
     EXPECT_TRUE(UpdateUI(id).GetEnabled()) << id;
   wxMenu* edit = frame->GetMenuBar()->FindItem(ToWxId(ID_EDIT_UNDO))->GetMenu();
   EXPECT_EQ(UpdateUI(ID_EDIT_UNDO, edit).GetText(), "&Undo (1)");
+}
+
+// The list, its labels and the folder tree follow what the program itself does to the
+// current folder, without a manual Refresh.
+TEST_F(AppTest, TheListFollowsOurOwnChangesToTheFolderAndTheTreeShowsIt) {
+  settings.WriteInt("VeilmarkData", 0);
+  settings.WriteString("PasswordCry01", "quintus4072");
+  settings.WriteString("FolderSelected", (base / "Samples").u8string());
+  Start({(base / "root").u8string(), base.u8string()});
+  CLumicraftView* view = frame->View();
+  CFoldersTreeCtrl* tree = view->m_pFoldersDlg->Tree();
+  EXPECT_EQ(tree->PathOf(tree->GetSelection()), (base / "Samples").u8string())
+      << "the tree shows the folder opened at start, not the first root";
+
+  // A saved copy is listed at once; the picture that was saved stays selected.
+  view->Select(IndexOf("mosaic.png"));
+  Command(ID_FILE_SAVE_BMP);
+  EXPECT_EQ(Status(), "Image file saved: mosaic_conv.bmp");
+  EXPECT_EQ(view->GetItemCount(), 8);
+  EXPECT_EQ(view->GetSelection(), IndexOf("mosaic.png"));
+  EXPECT_TRUE(doc->HasImage());
+  ASSERT_TRUE(PumpUntil([&] { return !view->IsBuilding(); }, 30000));
+
+  ui.answerYes = true;
+  Command(ID_ENCRYPT_FOLDER);
+  EXPECT_EQ(view->GetItemCount(), 0) << "no plain file is listed any more";
+  EXPECT_FALSE(doc->HasImage());
+  EXPECT_TRUE(view->FolderInfoLabel()->IsShown());
+  EXPECT_EQ(view->FolderInfoLabel()->Text(), "Files: 8 (Images: 0  Encrypted: 8)");
+  EXPECT_EQ(Status(), "8 files successfully encrypted. Password: quintus4072");
+
+  Command(ID_DECRYPT_FOLDER);
+  EXPECT_EQ(view->GetItemCount(), 8);
+  EXPECT_FALSE(view->FolderInfoLabel()->IsShown());
+  EXPECT_EQ(Status(), "8 files successfully decrypted");
+  ASSERT_TRUE(PumpUntil([&] { return !view->IsBuilding(); }, 30000));
+  EXPECT_EQ(view->FlaggedCount(), 3);
+  EXPECT_EQ(tree->PathOf(tree->GetSelection()), (base / "Samples").u8string());
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ class FakeDocument : public app::AppDocument {
   }
   std::string Folder() const override { return folder; }
   void OpenFolder(const std::string& path) override {
-    folder = path;
+    if (!refuseOpen) folder = path;
     opened.push_back(path);
   }
   std::vector<std::string> ImageNames() const override { return names; }
@@ -57,6 +57,7 @@ class FakeDocument : public app::AppDocument {
   std::set<int> enabled;
   std::string undoText = "&Undo (0)";
   bool busy = false;
+  bool refuseOpen = false;  // OpenFolder keeps the folder (busy, a cancelled question)
   wxImage image;
   std::string folder;
   std::vector<std::string> names;

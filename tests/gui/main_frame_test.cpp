@@ -11,6 +11,7 @@
 #include "gui_test_util.h"
 
 #include <gtest/gtest.h>
+#include <wx/accel.h>
 #include <wx/filename.h>
 #include <wx/menu.h>
 #include <wx/toolbar.h>
@@ -337,6 +338,113 @@ TEST_F(FrameTest, FolderTreeFillsLazilySkipsHiddenFoldersAndOpensASelectionOnce)
   folders->Tree()->SelectItem(beta);
   folders->Tree()->SelectItem(beta);
   EXPECT_EQ(doc.opened, std::vector<std::string>{(root + "/Beta").utf8_string()});
+}
+
+// The tree shows where the list is, whoever opened the folder, and never opens it again.
+TEST_F(FrameTest, FolderTreeSelectsTheCurrentFolderWithoutOpeningItAgain) {
+  wxFileName::Mkdir(root + "/Beta/inner", wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+  wxFileName::Mkdir(root + "/alpha");
+  wxFileName::Mkdir(root + "/.hidden");
+  Close(true);
+  frame = Start();
+  CFoldersTreeCtrl* tree = frame->View()->m_pFoldersDlg->Tree();
+  EXPECT_EQ(tree->PathOf(tree->GetSelection()), root.utf8_string());
+
+  const struct {
+    wxString folder;
+    bool reachable;
+  } cases[] = {
+      {root + "/Beta/inner", true},  // a stored folder, Samples, ...
+      {root + "/alpha", true},
+      {root + "/.hidden", false},  // the tree does not show it: nothing is selected
+      {root, true},
+  };
+  for (const auto& c : cases) {
+    doc.folder = c.folder.utf8_string();
+    doc.opened.clear();
+    frame->View()->StartThumbnailBuilder();  // what the document does after opening one
+    const wxTreeItemId selected = tree->GetSelection();
+    if (c.reachable) {
+      EXPECT_EQ(tree->PathOf(selected), doc.folder);
+      for (wxTreeItemId up = tree->GetItemParent(selected); up != tree->GetRootItem();
+           up = tree->GetItemParent(up))
+        EXPECT_TRUE(tree->IsExpanded(up)) << c.folder;
+    } else {
+      EXPECT_FALSE(selected.IsOk()) << c.folder;
+    }
+    EXPECT_TRUE(doc.opened.empty()) << c.folder;
+  }
+
+  // A folder the document refuses to open is not shown as the current one.
+  doc.refuseOpen = true;
+  tree->SelectItem(tree->FindFilled((root + "/alpha").utf8_string()));
+  EXPECT_EQ(doc.opened, std::vector<std::string>{(root + "/alpha").utf8_string()});
+  EXPECT_EQ(tree->PathOf(tree->GetSelection()), root.utf8_string());
+}
+
+TEST_F(FrameTest, ExpandingAFolderReadsItsSubfoldersAgain) {
+  wxFileName::Mkdir(root + "/Beta/inner", wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+  wxFileName::Mkdir(root + "/alpha");
+  Close(true);
+  frame = Start();
+  CFoldersTreeCtrl* tree = frame->View()->m_pFoldersDlg->Tree();
+  const wxTreeItemId top = tree->FindFilled(root.utf8_string());
+  ASSERT_TRUE(top.IsOk());
+  tree->Expand(top);
+  const wxTreeItemId beta = tree->FindFilled((root + "/Beta").utf8_string());
+  ASSERT_TRUE(beta.IsOk());
+  tree->Expand(beta);
+
+  wxFileName::Mkdir(root + "/Gamma");
+  wxFileName::Mkdir(root + "/Beta/new");
+  wxFileName::Rmdir(root + "/alpha");
+  auto children = [&](const wxTreeItemId& item) {
+    std::vector<wxString> names;
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId c = tree->GetFirstChild(item, cookie); c.IsOk();
+         c = tree->GetNextChild(item, cookie))
+      names.push_back(tree->GetItemText(c));
+    return names;
+  };
+  tree->Collapse(top);
+  tree->Expand(top);
+  EXPECT_EQ(children(top), (std::vector<wxString>{"Beta", "Gamma"}));
+  EXPECT_EQ(tree->FindFilled((root + "/Beta").utf8_string()), beta) << "kept, not rebuilt";
+  tree->Collapse(beta);
+  tree->Expand(beta);
+  EXPECT_EQ(children(beta), (std::vector<wxString>{"inner", "new"}));
+
+  // The last subfolder gone: no expand button any more.
+  wxFileName::Rmdir(root + "/Beta/inner");
+  wxFileName::Rmdir(root + "/Beta/new");
+  tree->Collapse(beta);
+  tree->Expand(beta);
+  EXPECT_TRUE(children(beta).empty());
+  EXPECT_FALSE(tree->ItemHasChildren(beta));
+}
+
+TEST_F(FrameTest, KeysForRefreshRedoUndoAndPrint) {
+  const wxAcceleratorTable* keys = frame->GetAcceleratorTable();
+  const struct {
+    int key;
+    int modifiers;
+    int command;
+  } cases[] = {
+      {WXK_F5, wxMOD_NONE, ID_FOLDER_REFRESH},
+      {'Y', wxMOD_CONTROL, ID_EDIT_REDO},
+      {'Z', wxMOD_CONTROL | wxMOD_SHIFT, ID_EDIT_REDO},
+      {'Z', wxMOD_CONTROL, ID_EDIT_UNDO},
+      {WXK_BACK, wxMOD_ALT, ID_EDIT_UNDO},
+      {'P', wxMOD_CONTROL, ID_FILE_PRINT},
+  };
+  for (const auto& c : cases) {
+    wxKeyEvent key(wxEVT_KEY_DOWN);
+    key.m_keyCode = c.key;
+    key.SetControlDown((c.modifiers & wxMOD_CONTROL) != 0);
+    key.SetShiftDown((c.modifiers & wxMOD_SHIFT) != 0);
+    key.SetAltDown((c.modifiers & wxMOD_ALT) != 0);
+    EXPECT_EQ(ToCommandId(keys->GetCommand(key)), c.command) << c.key << " " << c.modifiers;
+  }
 }
 
 }  // namespace

@@ -39,6 +39,90 @@ TEST_F(CommandsTest, EncryptAndDecryptOneFile) {
   EXPECT_EQ(ui.fileDialogFilters.back(), "Encrypted Files (*.cry)|*.cry|");
 }
 
+// Our own file operations in the current folder re-list it, and the status line keeps the
+// operation's result rather than the folder statistics.
+TEST_F(CommandsTest, CommandsThatChangeTheCurrentFolderListItAgain) {
+  WritePng(folder / "a.png", 40, 30);
+  WriteFile(folder / "notes.txt", "plain");
+  doc->OpenFolder(folder.str());
+  TempFolder elsewhere;
+  WriteFile(elsewhere / "far.txt", "far");
+
+  struct Step {
+    const char* what;
+    std::function<void()> run;
+    std::string status;
+    std::vector<std::string> images;
+    int files, encrypted;
+    int selected;  // the working image stays while its file is listed
+  };
+  const Step steps[] = {
+      {"encrypt a file beside the selected image",
+       [&] {
+         doc->OnThumbnailSelected(0);
+         ui.pickedFiles = {(folder / "notes.txt").u8string()};
+         doc->OnCommand(ID_ENCRYPT_FILE);
+       },
+       "File encrypted successfully. Password: quintus4072",
+       {"a.png"},
+       2,
+       1,
+       0},
+      {"decrypt it",
+       [&] {
+         ui.pickedFiles = {(folder / "notes.txt.cry").u8string()};
+         doc->OnCommand(ID_DECRYPT_FILE);
+       },
+       "File decrypted successfully.",
+       {"a.png"},
+       2,
+       0,
+       0},
+      {"save a copy",
+       [&] { doc->OnCommand(ID_FILE_SAVE_BMP); },
+       "Image file saved: a_conv.bmp",
+       {"a.png", "a_conv.bmp"},
+       3,
+       0,
+       0},
+      {"encrypt the folder",
+       [&] {
+         ui.yesNoAnswers = {true};
+         doc->OnCommand(ID_ENCRYPT_FOLDER);
+       },
+       "3 files successfully encrypted. Password: quintus4072",
+       {},
+       3,
+       3,
+       -1},
+      {"decrypt the folder",
+       [&] { doc->OnCommand(ID_DECRYPT_FOLDER); },
+       "3 files successfully decrypted",
+       {"a.png", "a_conv.bmp"},
+       3,
+       0,
+       -1},
+  };
+  for (const Step& step : steps) {
+    const int starts = ui.builderStarts;
+    step.run();
+    EXPECT_EQ(ui.builderStarts, starts + 1) << step.what;
+    EXPECT_EQ(doc->m_arrImageNames, step.images) << step.what;
+    EXPECT_EQ(doc->m_nFileCount, step.files) << step.what;
+    EXPECT_EQ(doc->m_nCryCount, step.encrypted) << step.what;
+    EXPECT_EQ(ui.LastStatus(), step.status) << step.what;
+    EXPECT_EQ(doc->m_nCurrent, step.selected) << step.what;
+    EXPECT_EQ(doc->m_pImage != nullptr, step.selected >= 0) << step.what;
+  }
+
+  // A file elsewhere leaves the list alone.
+  const int starts = ui.builderStarts;
+  ui.pickedFiles = {(elsewhere / "far.txt").u8string()};
+  doc->OnCommand(ID_ENCRYPT_FILE);
+  EXPECT_TRUE(fs::exists(elsewhere / "far.txt.cry"));
+  EXPECT_EQ(ui.builderStarts, starts);
+}
+
 TEST_F(CommandsTest, FailedDecryptionKeepsEverythingAndExistingOutputIsAskedFor) {
   WriteFile(folder / "abc.dat", std::string(32, 'q'));
   WriteFile(folder / "abc", "precious");
@@ -230,7 +314,8 @@ TEST_F(CommandsTest, HideTargetsAndTheirMenuItems) {
   doc->OnCommand(ID_HIDE_SELECT_FILE);
   EXPECT_EQ(ui.menuItems[ID_HIDE_FILE_DISPLAY], std::make_pair(std::string("(4 Ks) report.pdf"), true));
   EXPECT_EQ(ui.LastStatus(), "File to hide selected successfully");
-  EXPECT_EQ(ui.fileDialogFilters.back().rfind("All Image Files|", 0), 0u);
+  // Any type of file can be hidden: the dialog offers all files first.
+  EXPECT_EQ(ui.fileDialogFilters.back().rfind("All Files (*.*)|*.*|All Image Files|", 0), 0u);
 
   const std::string longPath = folder.str() + "/" + std::string(80, 'l');
   WriteFile(fs::u8path(longPath), "x");

@@ -63,6 +63,8 @@ TEST_F(HideTest, HiddenFileIsFoundAndExtracted) {
   doc->OnCommand(ID_FILE_EXTRACT_HIDDEN);
   EXPECT_EQ(ui.LastStatus(), "File successfully extracted");
   EXPECT_EQ(ReadFile(folder / "data.bin"), payload);
+  EXPECT_EQ(doc->m_nFileCount, 3) << "the extracted file is listed at once";
+  EXPECT_EQ(doc->m_nCurrent, IndexOf("carrier_steg.png")) << "and the carrier stays selected";
 
   // A second extraction asks before replacing; answering No keeps the user's file.
   WriteFile(folder / "data.bin", "mine");

@@ -286,6 +286,13 @@ TEST(Codecs, FilterStrings) {
        "JPEG files(*.jpg;*.jpeg)|*.jpg;*.jpeg"},
       {BuildImageFilter({}), "All Image Files||All Files (*.*)|*.*||", "All Files (*.*)|*.*"},
       {BuildAllFilesFilter(), "All Files (*.*)|*.*|", "All Files (*.*)|*.*"},
+      // A file to hide is rarely an image: all files come first and are the default.
+      {BuildFileToHideFilter({png, jpeg}),
+       "All Files (*.*)|*.*|All Image Files|*.png;*.jpg;*.jpeg|PNG files(*.png)|*.png|"
+       "JPEG files(*.jpg;*.jpeg)|*.jpg;*.jpeg||",
+       "All Files (*.*)|*.*|All Image Files|*.png;*.jpg;*.jpeg|PNG files(*.png)|*.png|"
+       "JPEG files(*.jpg;*.jpeg)|*.jpg;*.jpeg"},
+      {BuildFileToHideFilter({}), "All Files (*.*)|*.*|All Image Files|||", "All Files (*.*)|*.*"},
       {BuildEncryptedFilter(), "Encrypted Files (*.cry)|*.cry|", "Encrypted Files (*.cry)|*.cry"},
   };
   for (const auto& c : cases) {
