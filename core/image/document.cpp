@@ -131,7 +131,7 @@ void CLumicraftDoc::ListFolder() {
   m_arrKinds.clear();
   m_nFileCount = m_nCryCount = m_nImageCount = 0;
 
-  crypto::RemoveStaleTemporaryFiles(fs::u8path(path));
+  crypto::RemoveStaleTemporaryFiles(fs::u8path(m_strFolder));
   // The platform lists in no useful order here; sort by name, ignoring case, so that the
   // thumbnails and the file counts come out the same on every system.
   std::vector<std::string> names;
