@@ -1,6 +1,7 @@
 #include "core/crypto/folder_crypt.h"
 
 #include "core/crypto/files.h"
+#include "core/crypto/trash.h"
 
 #include <system_error>
 
@@ -22,6 +23,29 @@ std::string SkippedSuffix(const FolderCryptResult& result) {
                               : " files skipped: their output already exists)");
 }
 
+std::string Count(int n, const char* one, const char* many) {
+  return std::to_string(n) + (n == 1 ? one : many);
+}
+
+// The notes a decryption adds when its outcome is not the plain one.
+std::string DecryptNotes(const FolderCryptResult& result) {
+  std::string notes;
+  if (result.possibly > 0) {
+    notes += " (" + std::to_string(result.possibly) +
+             " of them only possibly: a wrong password passes that check 1 time in 256; " +
+             (result.cryKept ? "the .cry files were kept)" : "the .cry files are in the trash)");
+  }
+  if (result.ambiguous > 0) {
+    notes += " (" + Count(result.ambiguous, " file left encrypted", " files left encrypted") +
+             ": more than one password fits)";
+  }
+  if (result.notTrashed > 0) {
+    notes += " (" + Count(result.notTrashed, " .cry file", " .cry files") +
+             " kept: the trash could not take them)";
+  }
+  return notes;
+}
+
 bool Proceed(const FolderProgress& progress, std::size_t i, std::size_t total, const fs::path& f) {
   return !progress || progress(i, total, f);
 }
@@ -36,7 +60,8 @@ bool SkippedByFolderEncryption(const fs::path& file) {
 }
 
 FolderCryptResult EncryptFolderFiles(const std::vector<fs::path>& files, const KeyAndIV& keys,
-                                     const FolderProgress& progress, const FolderFailure& onFailure) {
+                                     const FolderProgress& progress,
+                                     const FolderFailure& onFailure) {
   FolderCryptResult result;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const fs::path& file = files[i];
@@ -62,8 +87,13 @@ FolderCryptResult EncryptFolderFiles(const std::vector<fs::path>& files, const K
 }
 
 FolderCryptResult DecryptFolderFiles(const std::vector<fs::path>& files, const SlotKeyring& slots,
-                                     const FolderProgress& progress) {
+                                     const FolderProgress& progress,
+                                     const DecryptFolderOptions& options) {
+  const auto note = [&options](const fs::path& file, DecryptNote what, const std::string& why) {
+    if (options.onNote) options.onNote(file, what, why);
+  };
   FolderCryptResult result;
+  result.cryKept = options.keepCry;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const fs::path& file = files[i];
     if (!Proceed(progress, i, files.size(), file)) {
@@ -74,10 +104,20 @@ FolderCryptResult DecryptFolderFiles(const std::vector<fs::path>& files, const S
         DecryptFileWithSlots(file, DecryptedPath(file), slots, FileOptions{false});
     if (decryption.status == FileStatus::kOk) {
       ++result.done;
-      std::error_code ec;
-      fs::remove(file, ec);
+      if (decryption.Possibly()) {
+        ++result.possibly;
+        note(file, DecryptNote::kPossibly, {});
+      }
+      std::string why;
+      if (!options.keepCry && !MoveToTrash(file, &why)) {
+        ++result.notTrashed;
+        note(file, DecryptNote::kNotTrashed, why);
+      }
     } else if (decryption.status == FileStatus::kOutputExists) {
       ++result.skipped;
+    } else if (decryption.status == FileStatus::kAmbiguous) {
+      ++result.ambiguous;
+      note(file, DecryptNote::kAmbiguous, {});
     } else {
       ++result.failed;
     }
@@ -92,8 +132,12 @@ std::string EncryptFolderStatus(const FolderCryptResult& result, const std::stri
 }
 
 std::string DecryptFolderStatus(const FolderCryptResult& result) {
-  if (result.done == 0) return "No files have been decrypted, wrong password" + SkippedSuffix(result);
-  return std::to_string(result.done) + " files successfully decrypted" + SkippedSuffix(result);
+  if (result.done == 0 && result.ambiguous > 0)
+    return "No files have been decrypted" + SkippedSuffix(result) + DecryptNotes(result);
+  if (result.done == 0)
+    return "No files have been decrypted, wrong password" + SkippedSuffix(result);
+  return std::to_string(result.done) + " files successfully decrypted" + SkippedSuffix(result) +
+         DecryptNotes(result);
 }
 
 }  // namespace veilmark::crypto

@@ -14,10 +14,15 @@
 namespace veilmark::crypto {
 
 struct FolderCryptResult {
-  int done = 0;      // files encrypted or decrypted
-  int skipped = 0;   // left alone because their output name already exists
-  int failed = 0;    // could not be processed (stay as they were)
+  int done = 0;     // files encrypted or decrypted
+  int skipped = 0;  // left alone because their output name already exists
+  int failed = 0;   // could not be processed (stay as they were)
   bool cancelled = false;
+  // Decryption only.
+  int possibly = 0;      // of `done`: decrypted on the weak evidence of a one-byte padding
+  int ambiguous = 0;     // left alone: keys of different passwords fit them
+  int notTrashed = 0;    // of `done`: the trash refused the .cry file, which stayed
+  bool cryKept = false;  // the .cry files were asked to stay where they are
 };
 
 // Called before each file with its index in the list; returning false stops the loop
@@ -32,13 +37,29 @@ std::filesystem::path FolderEncryptionOutput(const std::filesystem::path& file);
 // Files whose lower-cased full path contains ".cry" anywhere are never encrypted again.
 bool SkippedByFolderEncryption(const std::filesystem::path& file);
 
+// What a folder decryption tells about single files that need the user's eye.
+enum class DecryptNote {
+  kPossibly,    // decrypted, but only a one-byte padding says the password fits
+  kAmbiguous,   // left alone: more than one password fits
+  kNotTrashed,  // decrypted; the trash refused the .cry file, which stayed (`why` says why)
+};
+using DecryptNoteSink = std::function<void(const std::filesystem::path& file, DecryptNote note,
+                                           const std::string& why)>;
+
+struct DecryptFolderOptions {
+  bool keepCry = false;  // leave each .cry file where it is after its decryption
+  DecryptNoteSink onNote;
+};
+
 // Each output is complete and on disk before its source is deleted; an existing output
-// is never replaced (the file is skipped).
+// is never replaced (the file is skipped). A decrypted .cry file goes to the trash, never
+// straight away: a wrong password that fits by chance must not cost the only copy.
 FolderCryptResult EncryptFolderFiles(const std::vector<std::filesystem::path>& files,
                                      const KeyAndIV& keys, const FolderProgress& progress = {},
                                      const FolderFailure& onFailure = {});
 FolderCryptResult DecryptFolderFiles(const std::vector<std::filesystem::path>& files,
-                                     const SlotKeyring& slots, const FolderProgress& progress = {});
+                                     const SlotKeyring& slots, const FolderProgress& progress = {},
+                                     const DecryptFolderOptions& options = {});
 
 // The closing status texts.
 std::string EncryptFolderStatus(const FolderCryptResult& result, const std::string& password);

@@ -30,7 +30,8 @@ std::string EncryptMessage(std::string_view plaintext, const KeyAndIV& keys);
 std::string DecryptMessage(std::string_view block, std::string_view password);
 std::string DecryptMessage(std::string_view block, const KeyAndIV& keys);
 
-// The first non-empty decryption over the defined slots, in slot order.
+// The first non-empty decryption over the defined slots, in slot order, each slot in every
+// byte form of its password.
 std::optional<std::string> DecryptMessageWithSlots(std::string_view block,
                                                    const SlotKeyring& slots);
 

@@ -1,6 +1,7 @@
 // Encrypting and decrypting single files and whole folders.
 #include "core/crypto/files.h"
 #include "core/crypto/folder_crypt.h"
+#include "core/crypto/trash.h"
 #include "core/image/dialog_logic.h"
 #include "core/image/document.h"
 #include "core/image/imaging.h"
@@ -18,13 +19,40 @@ void RemoveIfPresent(const fs::path& path) {
   std::error_code ec;
   fs::remove(path, ec);
 }
+
+// Puts a decrypted .cry into the trash rather than deleting it, and says what happened: a
+// wrong password that fits by chance must never cost the only copy.
+std::string DecryptFileStatus(const crypto::SlotDecryption& result, const fs::path& input,
+                              const fs::path& output) {
+  if (result.status == crypto::FileStatus::kAmbiguous) {
+    return Format(
+        "File NOT decrypted: more than one password fits %s, so the right one cannot "
+        "be told. The file was left as it is.",
+        input.filename().u8string().c_str());
+  }
+  if (result.status != crypto::FileStatus::kOk) return "File NOT decrypted, wrong password.";
+  std::string why;
+  const bool trashed = crypto::MoveToTrash(input, &why);
+  std::string text = result.Possibly()
+                         ? Format(
+                               "File possibly decrypted: a wrong password passes its check 1 "
+                               "time in 256, so check %s.",
+                               output.filename().u8string().c_str())
+                         : std::string("File decrypted successfully.");
+  if (!trashed) {
+    text += " The .cry file was kept: the trash could not take it (" + why + ").";
+  } else if (result.Possibly()) {
+    text += " The .cry file is in the trash.";
+  }
+  return text;
+}
 }  // namespace
 
 bool CLumicraftDoc::ConfirmReplaceOutput(const std::string& output) {
   if (!PathExists(output)) return true;
-  return m_ui.AskYesNo(Format("The file %s already exists.\n\nDo you want to replace it?",
-                              output.c_str()),
-                       "File exists", MessageIcon::Question);
+  return m_ui.AskYesNo(
+      Format("The file %s already exists.\n\nDo you want to replace it?", output.c_str()),
+      "File exists", MessageIcon::Question);
 }
 
 void CLumicraftDoc::OnEncryptFile() {
@@ -42,7 +70,7 @@ void CLumicraftDoc::OnEncryptFile() {
   {
     BusyScope busy(*this);
     status = crypto::EncryptFile(fs::u8path(*input), fs::u8path(output),
-                                 crypto::DeriveKeyAndIV(password));
+                                 crypto::DerivePasswordKeys(password));
   }
   if (status != crypto::FileStatus::kOk) {
     m_ui.ShowMessage("File encryption error.", {}, MessageIcon::Question);
@@ -67,12 +95,7 @@ void CLumicraftDoc::OnDecryptFile() {
     const crypto::SlotKeyring keyring(m_arrPasswords);
     result = crypto::DecryptFileWithSlots(fs::u8path(*input), output, keyring);
   }
-  if (result.status == crypto::FileStatus::kOk) {
-    RemoveIfPresent(fs::u8path(*input));
-    m_ui.SetStatusText("File decrypted successfully.");
-  } else {
-    m_ui.SetStatusText("File NOT decrypted, wrong password.");
-  }
+  m_ui.SetStatusText(DecryptFileStatus(result, fs::u8path(*input), output));
 }
 
 void CLumicraftDoc::OnEncryptFolder() {
@@ -101,11 +124,12 @@ void CLumicraftDoc::OnEncryptFolder() {
   crypto::FolderCryptResult result;
   {
     BusyScope busy(*this);
-    const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(password);
+    const crypto::KeyAndIV keys = crypto::DerivePasswordKeys(password);
     m_ui.BeginProgress("Encrypt folder", "Encrypting files ...", static_cast<int>(files.size()));
-    result = crypto::EncryptFolderFiles(
-        files, keys, FolderProgressCallback(),
-        [this](const fs::path&) { m_ui.ShowMessage("File encryption error.", {}, MessageIcon::Question); });
+    result =
+        crypto::EncryptFolderFiles(files, keys, FolderProgressCallback(), [this](const fs::path&) {
+          m_ui.ShowMessage("File encryption error.", {}, MessageIcon::Question);
+        });
     m_ui.EndProgress();
   }
   m_ui.SetStatusText(crypto::EncryptFolderStatus(result, password));
@@ -136,7 +160,8 @@ void CLumicraftDoc::OnDecryptFolder() {
   m_ui.SetStatusText(crypto::DecryptFolderStatus(result));
 }
 
-std::function<bool(std::size_t, std::size_t, const fs::path&)> CLumicraftDoc::FolderProgressCallback() {
+std::function<bool(std::size_t, std::size_t, const fs::path&)>
+CLumicraftDoc::FolderProgressCallback() {
   return [this](std::size_t index, std::size_t, const fs::path& file) {
     return m_ui.UpdateProgress(static_cast<int>(index), file.filename().u8string());
   };

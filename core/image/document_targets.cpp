@@ -43,8 +43,8 @@ std::string PasswordsValidationMessage(const PasswordsDialogData& data) {
 
 void CLumicraftDoc::OnSelectFileToHide() {
   ScopedToolWindowsHidden hidden(m_ui);
-  const auto path =
-      m_ui.PickFile(FileDialogMode::kHide, "Select file to hide", image::BuildImageFilter(image::ImageDecoders()));
+  const auto path = m_ui.PickFile(FileDialogMode::kHide, "Select file to hide",
+                                  image::BuildImageFilter(image::ImageDecoders()));
   if (!path || !PathExists(*path)) return;
   if (path->size() > kMaxFileToHidePath) {
     m_ui.ShowMessage("The name of the selected file is too long.", "File too long",
@@ -102,9 +102,8 @@ void CLumicraftDoc::OnSettingsPasswords() {
   PasswordsDialogData data;
   for (int i = 0; i < crypto::kPasswordSlots; ++i)
     data.passwords[i] = m_arrPasswords[static_cast<std::size_t>(i)];
-  data.selected = m_nPasswordIndex >= 0 && m_nPasswordIndex < crypto::kPasswordSlots
-                      ? m_nPasswordIndex
-                      : -1;
+  data.selected =
+      m_nPasswordIndex >= 0 && m_nPasswordIndex < crypto::kPasswordSlots ? m_nPasswordIndex : -1;
   data.save = m_bSavePasswords != 0;
   if (!m_ui.EditPasswords(data)) return;
   for (int i = 0; i < crypto::kPasswordSlots; ++i) {
@@ -163,18 +162,15 @@ void MessageDialogModel::Encrypt() {
 void MessageDialogModel::Decrypt() {
   if (input.empty()) {
     ui_.ShowMessage(
-        "Please enter in 'Message input' box the hexadecimal block\nof the message to decrypt.",
-        {}, MessageIcon::Question);
+        "Please enter in 'Message input' box the hexadecimal block\nof the message to decrypt.", {},
+        MessageIcon::Question);
     return;
   }
   if (!doc_.CheckPasswordsDefined()) return;
-  for (const std::string& password : doc_.m_arrPasswords) {
-    if (password.empty()) continue;
-    std::string result = crypto::DecryptMessage(input, password);
-    if (!result.empty()) {
-      output = std::move(result);
-      return;
-    }
+  const crypto::SlotKeyring keyring(doc_.m_arrPasswords);
+  if (std::optional<std::string> result = crypto::DecryptMessageWithSlots(input, keyring)) {
+    output = std::move(*result);
+    return;
   }
   output = "Message NOT decrypted, wrong password.";
 }
