@@ -82,16 +82,26 @@ std::optional<std::string> Utf8ToWindows1252(std::string_view utf8) {
 
 std::string NarrowPassword(std::string_view utf8) {
 #ifdef _WIN32
+  if (GetACP() == CP_UTF8 || utf8.empty()) return std::string(utf8);
   const int length = static_cast<int>(utf8.size());
   const int wide =
       MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);
   if (wide <= 0) return std::string(utf8);  // not UTF-8: the bytes as they are
   std::wstring w(static_cast<std::size_t>(wide), L'\0');
   MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, w.data(), wide);
-  const int narrow = WideCharToMultiByte(CP_ACP, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(std::max(narrow, 0)), '\0');
-  if (narrow > 0)
-    WideCharToMultiByte(CP_ACP, 0, w.data(), wide, out.data(), narrow, nullptr, nullptr);
+  // A character the code page cannot hold would become "?": keep UTF-8 rather than let
+  // different passwords share a key.
+  BOOL lossy = FALSE;
+  const int narrow = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), wide, nullptr, 0,
+                                         nullptr, &lossy);
+  std::string out;
+  if (narrow > 0 && !lossy) {
+    out.resize(static_cast<std::size_t>(narrow));
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), wide, out.data(), narrow, nullptr,
+                        nullptr);
+  } else {
+    out = std::string(utf8);
+  }
   std::fill(w.begin(), w.end(), L'\0');
   return out;
 #else

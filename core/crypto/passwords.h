@@ -23,7 +23,8 @@ bool AnyPasswordDefined(const PasswordSlots& slots);
 int ValidSlotIndex(int index);
 
 // Passwords are held as UTF-8. Keys come from the password's bytes in the system's narrow
-// code page: UTF-8 here, the ANSI code page on Windows. This is the form that encrypts.
+// code page: UTF-8 here, the ANSI code page on Windows (UTF-8 there too when the code page
+// cannot hold every character). This is the form that encrypts.
 std::string NarrowPassword(std::string_view utf8);
 // Key and IV of a UTF-8 password in its narrow form: what every encryption uses.
 KeyAndIV DerivePasswordKeys(std::string_view utf8);
