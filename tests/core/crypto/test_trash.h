@@ -17,7 +17,7 @@
 namespace veilmark::testutil {
 
 // GLib reads XDG_DATA_HOME once per process, so every test of the process shares this
-// folder; each test empties its Trash afterwards.
+// folder; each test removes it afterwards (the trash makes its folders again when needed).
 inline const fs::path& TestDataHome() {
   static const fs::path home = [] {
     const fs::path path =
@@ -37,7 +37,7 @@ class TrashFolder : public TempFolder {
   }
   void TearDown() override {
     std::error_code ec;
-    fs::remove_all(trash_, ec);
+    fs::remove_all(TestDataHome(), ec);
     TempFolder::TearDown();
   }
 
