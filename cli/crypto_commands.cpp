@@ -113,20 +113,21 @@ int RunDecrypt(const Invocation& inv) {
     }
     const bool keep = inv.Has(kKeepOption.name);
     std::string why;
-    if (!keep && !crypto::MoveToTrash(input, &why)) {
+    const bool refused = !keep && !crypto::MoveToTrash(input, &why);
+    if (refused) {
       PrintError(Quoted(input) + ": decrypted to " + Quoted(output) +
                  ", but the .cry file was kept: the trash could not take it: " + why);
       exitCode = kExitFailed;
-      continue;
     }
     if (result.Possibly()) {
       std::cerr << Quoted(input) << " -> " << Quoted(output)
                 << ": File possibly decrypted: a wrong password passes its check 1 time in 256, "
                    "so check it; "
-                << (keep ? "the .cry file was kept." : "the .cry file is in the trash.")
+                << (keep || refused ? "the .cry file was kept." : "the .cry file is in the trash.")
                 << std::endl;
       continue;
     }
+    if (refused) continue;
     std::cerr << Quoted(input) << " -> " << Quoted(output) << ": File decrypted successfully."
               << std::endl;
   }

@@ -40,8 +40,8 @@ std::string DecryptNotes(const FolderCryptResult& result) {
              ": more than one password fits)";
   }
   if (result.notTrashed > 0) {
-    notes += " (" + Count(result.notTrashed, " .cry file", " .cry files") +
-             " kept: the trash could not take them)";
+    notes += " (" + Count(result.notTrashed, " .cry file kept: the trash could not take it)",
+                          " .cry files kept: the trash could not take them)");
   }
   return notes;
 }

@@ -20,11 +20,14 @@ TEST_F(CliTest, ChanceFitsKeepTheCryRecoverable) {
     const char* says;
     bool decrypted;
     Cry where;
+    bool trashBlocked = false;  // a file stands where the trash folder should be
   } cases[] = {
       {"decrypt --password-file pw doc.cry", "right-password\n", 0, "File decrypted successfully.",
        true, Cry::kInTrash},
       {"decrypt --keep --password-file pw doc.cry", "right-password\n", 0,
        "File decrypted successfully.", true, Cry::kInPlace},
+      {"decrypt --password-file pw doc.cry", "right-password\n", 1,
+       "but the .cry file was kept: the trash could not take it", true, Cry::kInPlace, true},
       {"decrypt --password-file pw doc.cry", "wrong-607\n", 0,
        "File possibly decrypted: a wrong password passes its check 1 time in 256, so check it; "
        "the .cry file is in the trash.",
@@ -46,6 +49,10 @@ TEST_F(CliTest, ChanceFitsKeepTheCryRecoverable) {
     SCOPED_TRACE(std::string(c.args) + " / " + c.passwords);
     WriteFile(Path("doc.cry"), cry);
     Passwords(c.passwords);
+    if (c.trashBlocked) {
+      fs::create_directories(home_ / "data");
+      WriteFile(home_ / "data" / "Trash", "not a folder");
+    }
     const Result r = Run(c.args);
     EXPECT_EQ(r.code, c.code) << r.err;
     EXPECT_TRUE(Contains(r.err, c.says)) << r.err;

@@ -157,7 +157,7 @@ TEST_F(WrongPasswordTest, RefusingTrashKeepsTheFile) {
   EXPECT_EQ(ReadFile(Path("doc")), kPlain);
   EXPECT_EQ(ReadFile(Path("doc.cry")), cry_);
   EXPECT_EQ(DecryptFolderStatus(result),
-            "1 files successfully decrypted (1 .cry file kept: the trash could not take them)");
+            "1 files successfully decrypted (1 .cry file kept: the trash could not take it)");
   fs::remove(trash_);
 }
 
