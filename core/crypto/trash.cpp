@@ -26,7 +26,10 @@ bool MoveToTrash(const std::filesystem::path& file, std::string* why) {
   SHFILEOPSTRUCTW op{};
   op.wFunc = FO_DELETE;
   op.pFrom = from.c_str();
-  op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+  // A file the Recycle Bin cannot hold would be deleted for good: FOF_WANTNUKEWARNING
+  // asks the user first rather than let FOF_NOCONFIRMATION agree silently.
+  op.fFlags = static_cast<FILEOP_FLAGS>(FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT |
+                                        FOF_NOERRORUI | FOF_WANTNUKEWARNING);
   const int result = SHFileOperationW(&op);
   if (result == 0 && !op.fAnyOperationsAborted && !std::filesystem::exists(file, ec)) return true;
   if (why) *why = "the Recycle Bin refused it (error " + std::to_string(result) + ")";
