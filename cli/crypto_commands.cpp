@@ -34,7 +34,8 @@ std::string Reason(FileStatus status, const fs::path& input, const fs::path& out
     case FileStatus::kWrongPassword:
       return "wrong password";
     case FileStatus::kAmbiguous:
-      return "more than one password fits it; the file was left as it is";
+      return "more than one password fits it; the file was left as it is (give only its "
+             "own password)";
     case FileStatus::kOk:
       break;
   }

@@ -173,7 +173,8 @@ int RunDecryptFolder(const Invocation& inv) {
         break;
       case crypto::DecryptNote::kAmbiguous:
         PrintError(Quoted(file.filename()) +
-                   ": NOT decrypted: more than one password fits it; left as it is");
+                   ": NOT decrypted: more than one password fits it; left as it is "
+                   "(give only its own password)");
         break;
       case crypto::DecryptNote::kNotTrashed:
         PrintError(Quoted(file.filename()) +

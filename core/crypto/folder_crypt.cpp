@@ -37,7 +37,7 @@ std::string DecryptNotes(const FolderCryptResult& result) {
   }
   if (result.ambiguous > 0) {
     notes += " (" + Count(result.ambiguous, " file left encrypted", " files left encrypted") +
-             ": more than one password fits)";
+             ": more than one password fits; decrypt with only the right one)";
   }
   if (result.notTrashed > 0) {
     notes += " (" + Count(result.notTrashed, " .cry file kept: the trash could not take it)",

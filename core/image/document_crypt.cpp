@@ -27,7 +27,7 @@ std::string DecryptFileStatus(const crypto::SlotDecryption& result, const fs::pa
   if (result.status == crypto::FileStatus::kAmbiguous) {
     return Format(
         "File NOT decrypted: more than one password fits %s, so the right one cannot "
-        "be told. The file was left as it is.",
+        "be told. The file was left as it is: decrypt it with only its own password defined.",
         input.filename().u8string().c_str());
   }
   if (result.status != crypto::FileStatus::kOk) return "File NOT decrypted, wrong password.";

@@ -33,7 +33,8 @@ TEST_F(CliTest, ChanceFitsKeepTheCryRecoverable) {
        "the .cry file is in the trash.",
        true, Cry::kInTrash},
       {"decrypt --password-file pw doc.cry", "wrong-607\nwrong-665\n", 1,
-       "more than one password fits it; the file was left as it is", false, Cry::kInPlace},
+       "more than one password fits it; the file was left as it is (give only its own password)",
+       false, Cry::kInPlace},
       {"decrypt-folder . --password-file pw", "wrong-607\n", 0,
        "1 files successfully decrypted (1 of them only possibly: a wrong password passes that "
        "check 1 time in 256; the .cry files are in the trash)",
@@ -41,8 +42,9 @@ TEST_F(CliTest, ChanceFitsKeepTheCryRecoverable) {
       {"decrypt-folder . --keep --password-file pw", "right-password\n", 0,
        "1 files successfully decrypted", true, Cry::kInPlace},
       {"decrypt-folder . --password-file pw", "right-password\nwrong-665\n", 1,
-       "'doc.cry': NOT decrypted: more than one password fits it; left as it is", false,
-       Cry::kInPlace},
+       "'doc.cry': NOT decrypted: more than one password fits it; left as it is (give only its "
+       "own password)",
+       false, Cry::kInPlace},
   };
   const fs::path trashed = home_ / "data" / "Trash" / "files" / "doc.cry";
   for (const Case& c : cases) {

@@ -86,7 +86,8 @@ TEST_F(WrongPasswordTest, ChanceFitsNeverDestroyTheFile) {
        false,
        nullptr,
        Cry::kInPlace,
-       "No files have been decrypted (1 file left encrypted: more than one password fits)"},
+       "No files have been decrypted (1 file left encrypted: more than one password fits; "
+       "decrypt with only the right one)"},
       {"right and wrong both fit",
        {kWeakWrong, kRight, "", "", ""},
        false,
@@ -94,7 +95,8 @@ TEST_F(WrongPasswordTest, ChanceFitsNeverDestroyTheFile) {
        false,
        nullptr,
        Cry::kInPlace,
-       "No files have been decrypted (1 file left encrypted: more than one password fits)"},
+       "No files have been decrypted (1 file left encrypted: more than one password fits; "
+       "decrypt with only the right one)"},
       {"no password fits",
        {"wrong-0", "", "", "", ""},
        false,

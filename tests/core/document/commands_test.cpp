@@ -113,7 +113,7 @@ TEST_F(CommandsTest, ChanceFitsAreReportedAndNeverCostTheFile) {
        false},
       {{"wrong-607", "", "", "", "wrong-665"},
        "File NOT decrypted: more than one password fits doc.cry, so the right one cannot be "
-       "told. The file was left as it is.",
+       "told. The file was left as it is: decrypt it with only its own password defined.",
        true},
       {{"", "right-password", "", "", ""}, "File decrypted successfully.", false},
   };
