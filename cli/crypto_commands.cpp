@@ -4,6 +4,7 @@
 #include "core/crypto/atomic_file.h"
 #include "core/crypto/files.h"
 #include "core/crypto/message.h"
+#include "core/crypto/trash.h"
 
 #include <filesystem>
 #include <iostream>
@@ -34,6 +35,9 @@ std::string Reason(FileStatus status, const fs::path& input, const fs::path& out
       return Quoted(output) + " already exists (--force replaces it)";
     case FileStatus::kWrongPassword:
       return "wrong password";
+    case FileStatus::kAmbiguous:
+      return "more than one password fits it; the file was left as it is (give only its "
+             "own password)";
     case FileStatus::kOk:
       break;
   }
@@ -61,6 +65,8 @@ class StaleTemporaryCleaner {
  private:
   std::set<fs::path> done_;
 };
+
+const Option kKeepOption{"--keep", "", "leave each .cry file where it is after decrypting it"};
 
 // The keyring of this command; the slots are copied into it and wiped here.
 std::unique_ptr<crypto::SlotKeyring> Keyring(const Invocation& inv, PasswordUse use,
@@ -125,10 +131,23 @@ int RunDecrypt(const Invocation& inv) {
       exitCode = kExitFailed;
       continue;
     }
-    if (!RemoveReplaced(input)) {
+    const bool keep = inv.Has(kKeepOption.name);
+    std::string why;
+    const bool refused = !keep && !crypto::MoveToTrash(input, &why);
+    if (refused) {
+      PrintError(Quoted(input) + ": decrypted to " + Quoted(output) +
+                 ", but the .cry file was kept: the trash could not take it: " + why);
       exitCode = kExitFailed;
+    }
+    if (result.Possibly()) {
+      std::cerr << Quoted(input) << " -> " << Quoted(output)
+                << ": File possibly decrypted: a wrong password passes its check 1 time in 256, "
+                   "so check it; "
+                << (keep || refused ? "the .cry file was kept." : "the .cry file is in the trash.")
+                << std::endl;
       continue;
     }
+    if (refused) continue;
     std::cerr << Quoted(input) << " -> " << Quoted(output) << ": File decrypted successfully."
               << std::endl;
   }
@@ -203,12 +222,19 @@ void AddCryptoCommands(std::vector<Command>& commands) {
            std::string(kPasswordNote),
        fileOptions, 1, -1, RunEncrypt});
   commands.push_back(
-      {"decrypt", "FILE.cry...", "Decrypt .cry files",
-       "Each FILE.cry becomes FILE, trying every password in order. The .cry file is\n"
-       "deleted once FILE is complete and flushed to disk; with a wrong password nothing\n"
-       "is written. An existing FILE is left alone unless --force is given.\n\n" +
+      {"decrypt",
+       "FILE.cry...",
+       "Decrypt .cry files",
+       "Each FILE.cry becomes FILE, trying every password. Once FILE is complete and\n"
+       "flushed to disk the .cry file goes to the trash (--keep leaves it in place): a\n"
+       "wrong password passes the check by chance 1 time in 256, and such a file is\n"
+       "reported as only \"possibly\" decrypted. When more than one password fits, or\n"
+       "none, nothing is written. An existing FILE is left alone unless --force is given.\n\n" +
            std::string(kPasswordNote),
-       fileOptions, 1, -1, RunDecrypt});
+       {PasswordFileOption(), PasswordStdinOption(), ForceOption(), kKeepOption},
+       1,
+       -1,
+       RunDecrypt});
   commands.push_back(
       {"msg-encrypt", "", "Encrypt a message from standard input into a hexadecimal block",
        "Reads the message from standard input (a final line break is dropped), stamps it\n"

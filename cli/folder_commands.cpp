@@ -27,6 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const Option kYesOption{"--yes", "", "encrypt without asking for confirmation"};
+const Option kKeepOption{"--keep", "", "leave each .cry file where it is after decrypting it"};
 
 // A signal handler can reach nothing but a flag of static storage.
 volatile std::sig_atomic_t g_stopRequested = 0;
@@ -102,8 +103,10 @@ int Finish(const crypto::FolderCryptResult& result, const std::string& status,
            bool skippedFails = false) {
   if (result.cancelled) PrintError("interrupted: the files done so far stay done");
   PrintError(status);
-  return result.cancelled || result.failed > 0 || (skippedFails && result.skipped > 0) ? kExitFailed
-                                                                                       : kExitOk;
+  return result.cancelled || result.failed > 0 || result.ambiguous > 0 ||
+                 result.notTrashed > 0 || (skippedFails && result.skipped > 0)
+             ? kExitFailed
+             : kExitOk;
 }
 
 void ReportFile(const fs::path& file, const std::string& what) {
@@ -138,7 +141,7 @@ int RunEncryptFolder(const Invocation& inv) {
     PrintError("cancelled: nothing was encrypted");
     return kExitFailed;
   }
-  const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(password);
+  const crypto::KeyAndIV keys = crypto::DerivePasswordKeys(password);
   crypto::FolderCryptResult result;
   {
     StopBetweenFiles stop;
@@ -167,10 +170,30 @@ int RunDecryptFolder(const Invocation& inv) {
   if (!slots) return exitCode;
   const crypto::SlotKeyring keyring(*slots);
   WipeSlots(*slots);
+  crypto::DecryptFolderOptions options;
+  options.keepCry = inv.Has(kKeepOption.name);
+  options.onFailure = ReportFile;
+  options.onNote = [](const fs::path& file, crypto::DecryptNote note, const std::string& why) {
+    switch (note) {
+      case crypto::DecryptNote::kPossibly:
+        PrintError(Quoted(file.filename()) +
+                   ": possibly decrypted: a wrong password passes its check 1 time in 256");
+        break;
+      case crypto::DecryptNote::kAmbiguous:
+        PrintError(Quoted(file.filename()) +
+                   ": NOT decrypted: more than one password fits it; left as it is "
+                   "(give only its own password)");
+        break;
+      case crypto::DecryptNote::kNotTrashed:
+        PrintError(Quoted(file.filename()) +
+                   ": decrypted, but the .cry file was kept: the trash could not take it: " + why);
+        break;
+    }
+  };
   crypto::FolderCryptResult result;
   {
     StopBetweenFiles stop;
-    result = crypto::DecryptFolderFiles(files, keyring, StopBetweenFiles::Progress, ReportFile);
+    result = crypto::DecryptFolderFiles(files, keyring, StopBetweenFiles::Progress, options);
   }
   return Finish(result, crypto::DecryptFolderStatus(result));
 }
@@ -199,12 +222,14 @@ void AddFolderCommands(std::vector<Command>& commands) {
       {"decrypt-folder",
        "DIR",
        "Decrypt every .cry file of a folder",
-       "Decrypts every .cry file directly in DIR, trying every password in order; each\n"
-       "loses its \".cry\" and is deleted once the plain file is complete and on disk. A\n"
-       "file whose plain name already exists is skipped; one no password opens stays as\n"
-       "it is. Ctrl+C stops after the current file.\n\n" +
+       "Decrypts every .cry file directly in DIR, trying every password; each loses its\n"
+       "\".cry\", and the .cry file goes to the trash once the plain file is complete and\n"
+       "on disk (--keep leaves it in place). A file whose plain name already exists is\n"
+       "skipped; one that no password opens, or more than one, stays as it is. Files a\n"
+       "wrong password could have opened by chance (1 in 256) are named as \"possibly\"\n"
+       "decrypted. Ctrl+C stops after the current file.\n\n" +
            std::string(kPasswordNote),
-       {PasswordFileOption(), PasswordStdinOption()},
+       {PasswordFileOption(), PasswordStdinOption(), kKeepOption},
        1,
        1,
        RunDecryptFolder});

@@ -235,10 +235,13 @@ int RunHide(const Invocation& inv) {
   const std::string& password = *encryption;
   stego::EmbedResult result;
   {
-    const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(password);
+    // Key and channel seed come from the password's bytes in the system's narrow code page.
+    std::string narrow = crypto::NarrowPassword(password);
+    const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(narrow);
     EngineReportsMuted muted;
-    result = stego::EmbedPayload(*carrier, keys, password, payload.bytes, payload.name,
+    result = stego::EmbedPayload(*carrier, keys, narrow, payload.bytes, payload.name,
                                  crypto::CurrentTimestamp());
+    std::fill(narrow.begin(), narrow.end(), '\0');
   }
   switch (result.status) {
     case stego::EmbedStatus::kEmbedded:

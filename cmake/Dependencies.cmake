@@ -1,5 +1,9 @@
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(CRYPTOPP REQUIRED IMPORTED_TARGET libcrypto++)
+if(NOT WIN32)
+  # The freedesktop trash; GTK brings GIO anyway.
+  pkg_check_modules(GIO REQUIRED IMPORTED_TARGET gio-2.0)
+endif()
 find_package(Threads REQUIRED)
 
 # wxWidgets as two interface targets: the engines need only base+core (wxImage works

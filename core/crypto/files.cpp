@@ -43,23 +43,23 @@ std::size_t PaddingLength(const byte* lastBlock) {
   return pad;
 }
 
-// Decrypts only the last block (CBC needs just the block before it) and checks its
-// padding, so that a wrong password is refused without a pass over the whole file and
-// without creating any output.
-bool LastBlockPaddingFits(InputFile& source, const KeyAndIV& keys) {
+// Decrypts only the last block (CBC needs just the block before it) and gives its padding
+// length (0: none), so that a wrong password is refused without a pass over the whole
+// file and without creating any output.
+std::size_t LastBlockPadding(InputFile& source, const KeyAndIV& keys) {
   const std::uint64_t size = source.Size();
   CryptoPP::SecByteBlock blocks(2 * kBlockSize);
   byte* previous = blocks.begin();
   byte* last = blocks.begin() + kBlockSize;
   if (size == kBlockSize) {
     std::memcpy(previous, keys.iv.begin(), kBlockSize);
-    if (!source.ReadAt(0, last, kBlockSize)) return false;
+    if (!source.ReadAt(0, last, kBlockSize)) return 0;
   } else if (!source.ReadAt(size - 2 * kBlockSize, blocks.begin(), 2 * kBlockSize)) {
-    return false;
+    return 0;
   }
   CryptoPP::AES::Decryption aes(keys.key, keys.key.size());
   aes.ProcessAndXorBlock(last, previous, last);
-  return PaddingLength(last) != 0;
+  return PaddingLength(last);
 }
 
 FileStatus Commit(AtomicFileWriter& writer, const FileOptions& options, unsigned permissions) {
@@ -119,13 +119,18 @@ FileStatus EncryptFile(const fs::path& input, const fs::path& output, const KeyA
   return Commit(writer, options, source.Permissions());
 }
 
-FileStatus DecryptFile(const fs::path& input, const fs::path& output, const KeyAndIV& keys,
-                       const FileOptions& options) {
-  InputFile source;
-  if (!source.Open(input)) return FileStatus::kInputUnreadable;
-  if (source.Size() == 0 || source.Size() % kBlockSize != 0) return FileStatus::kWrongPassword;
+namespace {
+
+bool WholeBlocks(InputFile& source) {
+  return source.Size() != 0 && source.Size() % kBlockSize == 0;
+}
+
+// `padding` receives the length of the padding removed.
+FileStatus DecryptOpenFile(InputFile& source, const fs::path& input, const fs::path& output,
+                           const KeyAndIV& keys, const FileOptions& options, std::size_t* padding) {
+  if (!WholeBlocks(source)) return FileStatus::kWrongPassword;
   if (SameFile(input, output)) return FileStatus::kOutputExists;
-  if (!LastBlockPaddingFits(source, keys)) return FileStatus::kWrongPassword;
+  if (LastBlockPadding(source, keys) == 0) return FileStatus::kWrongPassword;
   if (!options.replaceExisting && Exists(output)) return FileStatus::kOutputExists;
   AtomicFileWriter writer(output);
   if (!writer.Create()) return FileStatus::kOutputNotWritable;
@@ -155,28 +160,54 @@ FileStatus DecryptFile(const fs::path& input, const fs::path& output, const KeyA
     const std::size_t pad = PaddingLength(start + total - kBlockSize);
     if (pad == 0) return FileStatus::kWrongPassword;
     if (!writer.Write(start, total - pad)) return FileStatus::kOutputNotWritable;
+    if (padding) *padding = pad;
     break;
   }
   return Commit(writer, options, source.Permissions());
 }
 
+}  // namespace
+
+FileStatus DecryptFile(const fs::path& input, const fs::path& output, const KeyAndIV& keys,
+                       const FileOptions& options) {
+  InputFile source;
+  if (!source.Open(input)) return FileStatus::kInputUnreadable;
+  return DecryptOpenFile(source, input, output, keys, options, nullptr);
+}
+
 int EncryptFile(const fs::path& input, const fs::path& output, std::string_view password) {
-  return EncryptFile(input, output, DeriveKeyAndIV(password)) == FileStatus::kOk ? 0 : -1;
+  return EncryptFile(input, output, DerivePasswordKeys(password)) == FileStatus::kOk ? 0 : -1;
 }
 
 int DecryptFile(const fs::path& input, const fs::path& output, std::string_view password) {
-  return DecryptFile(input, output, DeriveKeyAndIV(password)) == FileStatus::kOk ? 0 : -1;
+  return DecryptFile(input, output, DerivePasswordKeys(password)) == FileStatus::kOk ? 0 : -1;
 }
 
 SlotDecryption DecryptFileWithSlots(const fs::path& input, const fs::path& output,
                                     const SlotKeyring& slots, const FileOptions& options) {
+  InputFile source;
+  if (!source.Open(input)) return {FileStatus::kInputUnreadable};
+  if (!WholeBlocks(source)) return {};
+  SlotDecryption fit;
+  const KeyAndIV* fitKeys = nullptr;
   for (int slot = 0; slot < kPasswordSlots; ++slot) {
-    if (!slots.Defined(slot)) continue;
-    const FileStatus status = DecryptFile(input, output, slots.Keys(slot), options);
-    if (status == FileStatus::kOk) return {status, slot};
-    if (status != FileStatus::kWrongPassword) return {status, -1};
+    for (int form = 0; form < slots.FormCount(slot); ++form) {
+      const KeyAndIV& keys = slots.Keys(slot, form);
+      if (LastBlockPadding(source, keys) == 0) continue;
+      // The same password in two slots is one key, not a second opinion.
+      if (fitKeys && fitKeys->key == keys.key && fitKeys->iv == keys.iv) continue;
+      if (fitKeys) return {FileStatus::kAmbiguous};
+      fit.slot = slot;
+      fit.form = form;
+      fitKeys = &keys;
+    }
   }
-  return {};
+  if (!fitKeys) return {};
+  std::size_t padding = 0;
+  fit.status = DecryptOpenFile(source, input, output, *fitKeys, options, &padding);
+  fit.paddingLength = static_cast<int>(padding);
+  if (fit.status != FileStatus::kOk) fit.slot = -1;
+  return fit;
 }
 
 bool DecryptsToSameBytes(const fs::path& cryFile, const fs::path& plainFile, const KeyAndIV& keys) {

@@ -30,6 +30,7 @@ enum class FileStatus {
   kOutputNotWritable,  // folder missing or not writable, disk full, flush failed
   kWrongPassword,      // padding or length check failed; also a damaged file
   kOutputExists,       // refused: the target exists and may not be replaced
+  kAmbiguous,          // more than one different password passes the check: nothing written
 };
 
 struct FileOptions {
@@ -49,14 +50,22 @@ int EncryptFile(const std::filesystem::path& input, const std::filesystem::path&
 int DecryptFile(const std::filesystem::path& input, const std::filesystem::path& output,
                 std::string_view password);
 
+// The format has no check value: a key "fits" when the last block decrypts to valid
+// PKCS #7 padding. A wrong key ends in the one-byte padding 0x01 about 1 time in 256 and in
+// a longer one about 1 time in 65536 or less, so a fit whose padding is a single byte is
+// weak evidence: the file is only "possibly" decrypted and its .cry must stay recoverable.
 struct SlotDecryption {
   FileStatus status = FileStatus::kWrongPassword;
-  int slot = -1;  // 0..4, the slot whose password fitted
+  int slot = -1;          // 0..4, the slot whose password fitted
+  int form = 0;           // which byte form of that password (SlotKeyring::Keys)
+  int paddingLength = 0;  // 1..16 once decrypted
+  bool Possibly() const { return status == FileStatus::kOk && paddingLength == 1; }
 };
 
-// Tries the defined slots in order until one fits. A wrong slot costs its key derivation
-// (once per keyring) and one block of the file. Stops at the first failure that is not a
-// wrong password, since every further slot would meet it too.
+// Checks every form of every defined slot on the last block (a wrong one costs its key
+// derivation, once per keyring, and one block of the file). Exactly one fitting key
+// decrypts; fits by keys that differ give kAmbiguous and write nothing, since the right one
+// cannot be told apart.
 SlotDecryption DecryptFileWithSlots(const std::filesystem::path& input,
                                     const std::filesystem::path& output, const SlotKeyring& slots,
                                     const FileOptions& options = {});

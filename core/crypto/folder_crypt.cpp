@@ -1,6 +1,7 @@
 #include "core/crypto/folder_crypt.h"
 
 #include "core/crypto/files.h"
+#include "core/crypto/trash.h"
 
 #include <system_error>
 
@@ -20,6 +21,29 @@ std::string SkippedSuffix(const FolderCryptResult& result) {
   return " (" + std::to_string(result.skipped) +
          (result.skipped == 1 ? " file skipped: its output already exists)"
                               : " files skipped: their output already exists)");
+}
+
+std::string Count(int n, const char* one, const char* many) {
+  return std::to_string(n) + (n == 1 ? one : many);
+}
+
+// The notes a decryption adds when its outcome is not the plain one.
+std::string DecryptNotes(const FolderCryptResult& result) {
+  std::string notes;
+  if (result.possibly > 0) {
+    notes += " (" + std::to_string(result.possibly) +
+             " of them only possibly: a wrong password passes that check 1 time in 256; " +
+             (result.cryKept ? "the .cry files were kept)" : "the .cry files are in the trash)");
+  }
+  if (result.ambiguous > 0) {
+    notes += " (" + Count(result.ambiguous, " file left encrypted", " files left encrypted") +
+             ": more than one password fits; decrypt with only the right one)";
+  }
+  if (result.notTrashed > 0) {
+    notes += " (" + Count(result.notTrashed, " .cry file kept: the trash could not take it)",
+                          " .cry files kept: the trash could not take them)");
+  }
+  return notes;
 }
 
 bool Proceed(const FolderProgress& progress, std::size_t i, std::size_t total, const fs::path& f) {
@@ -45,10 +69,6 @@ void CountFailure(FolderCryptResult& result, FileStatus status, const char* acti
             " cannot be written: the folder is read-only or the disk is full.";
   }
   Report(onFailure, file, what);
-}
-
-std::string Count(int n, const char* one, const char* many) {
-  return std::to_string(n) + (n == 1 ? one : many);
 }
 }  // namespace
 
@@ -103,8 +123,12 @@ FolderCryptResult EncryptFolderFiles(const std::vector<fs::path>& files, const K
 
 FolderCryptResult DecryptFolderFiles(const std::vector<fs::path>& files, const SlotKeyring& slots,
                                      const FolderProgress& progress,
-                                     const FolderFailure& onFailure) {
+                                     const DecryptFolderOptions& options) {
+  const auto note = [&options](const fs::path& file, DecryptNote what, const std::string& why) {
+    if (options.onNote) options.onNote(file, what, why);
+  };
   FolderCryptResult result;
+  result.cryKept = options.keepCry;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const fs::path& file = files[i];
     if (!Proceed(progress, i, files.size(), file)) {
@@ -115,15 +139,25 @@ FolderCryptResult DecryptFolderFiles(const std::vector<fs::path>& files, const S
         DecryptFileWithSlots(file, DecryptedPath(file), slots, FileOptions{false});
     if (decryption.status == FileStatus::kOk) {
       ++result.done;
-      std::error_code ec;
-      fs::remove(file, ec);
+      if (decryption.Possibly()) {
+        ++result.possibly;
+        note(file, DecryptNote::kPossibly, {});
+      }
+      std::string why;
+      if (!options.keepCry && !MoveToTrash(file, &why)) {
+        ++result.notTrashed;
+        note(file, DecryptNote::kNotTrashed, why);
+      }
     } else if (decryption.status == FileStatus::kOutputExists) {
       ++result.skipped;
+    } else if (decryption.status == FileStatus::kAmbiguous) {
+      ++result.ambiguous;
+      note(file, DecryptNote::kAmbiguous, {});
     } else if (decryption.status == FileStatus::kWrongPassword) {
       ++result.failed;
     } else {
-      CountFailure(result, decryption.status, "File NOT decrypted.", "decrypted file", onFailure,
-                   file);
+      CountFailure(result, decryption.status, "File NOT decrypted.", "decrypted file",
+                   options.onFailure, file);
     }
   }
   return result;
@@ -136,6 +170,8 @@ std::string EncryptFolderStatus(const FolderCryptResult& result, const std::stri
 }
 
 std::string DecryptFolderStatus(const FolderCryptResult& result) {
+  if (result.done == 0 && result.ambiguous > 0)
+    return "No files have been decrypted" + SkippedSuffix(result) + DecryptNotes(result);
   // "wrong password" only where no other cause is known.
   if (result.done == 0 && result.unreadable == 0 && result.unwritable == 0)
     return "No files have been decrypted, wrong password" + SkippedSuffix(result);
@@ -147,7 +183,7 @@ std::string DecryptFolderStatus(const FolderCryptResult& result) {
             " not written: the folder is read-only or the disk is full";
   if (result.unreadable > 0)
     text += "; " + Count(result.unreadable, " file cannot", " files cannot") + " be read";
-  return text + SkippedSuffix(result);
+  return text + SkippedSuffix(result) + DecryptNotes(result);
 }
 
 }  // namespace veilmark::crypto

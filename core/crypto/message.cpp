@@ -32,7 +32,7 @@ std::string EncryptMessage(std::string_view plaintext, const KeyAndIV& keys) {
 }
 
 std::string EncryptMessage(std::string_view plaintext, std::string_view password) {
-  return EncryptMessage(plaintext, DeriveKeyAndIV(password));
+  return EncryptMessage(plaintext, DerivePasswordKeys(password));
 }
 
 std::string DecryptMessage(std::string_view block, const KeyAndIV& keys) {
@@ -48,7 +48,7 @@ std::string DecryptMessage(std::string_view block, const KeyAndIV& keys) {
 }
 
 std::string DecryptMessage(std::string_view block, std::string_view password) {
-  return DecryptMessage(block, DeriveKeyAndIV(password));
+  return DecryptMessage(block, DerivePasswordKeys(password));
 }
 
 BlockShape InspectMessageBlock(std::string_view block) {
@@ -87,9 +87,10 @@ std::string BlockShapeText(BlockShape shape) {
 std::optional<std::string> DecryptMessageWithSlots(std::string_view block,
                                                    const SlotKeyring& slots) {
   for (int slot = 0; slot < kPasswordSlots; ++slot) {
-    if (!slots.Defined(slot)) continue;
-    std::string text = DecryptMessage(block, slots.Keys(slot));
-    if (!text.empty()) return text;
+    for (int form = 0; form < slots.FormCount(slot); ++form) {
+      std::string text = DecryptMessage(block, slots.Keys(slot, form));
+      if (!text.empty()) return text;
+    }
   }
   return std::nullopt;
 }

@@ -44,7 +44,8 @@ BlockShape InspectMessageBlock(std::string_view block);
 // kTrailingDigit, the notice that goes with its result; empty for kBlock.
 std::string BlockShapeText(BlockShape shape);
 
-// The first non-empty decryption over the defined slots, in slot order.
+// The first non-empty decryption over the defined slots, in slot order, each slot in every
+// byte form of its password.
 std::optional<std::string> DecryptMessageWithSlots(std::string_view block,
                                                    const SlotKeyring& slots);
 

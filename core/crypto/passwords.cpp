@@ -1,8 +1,54 @@
 #include "core/crypto/passwords.h"
 
 #include <algorithm>
+#include <cstdint>
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
 
 namespace veilmark::crypto {
+
+namespace {
+
+// The next code point of a UTF-8 text, or -1 on a malformed, overlong or surrogate sequence.
+long NextCodePoint(std::string_view text, std::size_t& i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i++);
+  if (lead < 0x80) return lead;
+  int extra = 0;
+  long cp = 0;
+  long minimum = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    extra = 1, cp = lead & 0x1F, minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2, cp = lead & 0x0F, minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3, cp = lead & 0x07, minimum = 0x10000;
+  } else {
+    return -1;
+  }
+  for (int k = 0; k < extra; ++k, ++i) {
+    if (i >= text.size() || (byte(i) & 0xC0) != 0x80) return -1;
+    cp = (cp << 6) | (byte(i) & 0x3F);
+  }
+  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return -1;
+  return cp;
+}
+
+// Windows-1252 bytes 0x80..0x9F; the five bytes the code page leaves undefined keep the
+// C1 control of the same value, as Windows' own conversion does.
+constexpr std::uint16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void Wipe(std::string& s) { std::fill(s.begin(), s.end(), '\0'); }
+
+}  // namespace
 
 bool AnyPasswordDefined(const PasswordSlots& slots) {
   return std::any_of(slots.begin(), slots.end(), [](const std::string& p) { return !p.empty(); });
@@ -10,18 +56,107 @@ bool AnyPasswordDefined(const PasswordSlots& slots) {
 
 int ValidSlotIndex(int index) { return index >= 0 && index < kPasswordSlots ? index : 0; }
 
-SlotKeyring::SlotKeyring(const PasswordSlots& slots) : slots_(slots) {}
+// Our own small converter: the crypto engines carry no wx or iconv dependency.
+std::optional<std::string> Utf8ToWindows1252(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const long cp = NextCodePoint(utf8, i);
+    if (cp < 0) {
+      Wipe(out);
+      return std::nullopt;
+    }
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+      out.push_back(static_cast<char>(cp));
+      continue;
+    }
+    const auto* hit = std::find(std::begin(kHighControls), std::end(kHighControls), cp);
+    if (hit == std::end(kHighControls)) {
+      Wipe(out);
+      return std::nullopt;
+    }
+    out.push_back(static_cast<char>(0x80 + (hit - std::begin(kHighControls))));
+  }
+  return out;
+}
+
+std::string NarrowPassword(std::string_view utf8) {
+#ifdef _WIN32
+  if (GetACP() == CP_UTF8 || utf8.empty()) return std::string(utf8);
+  const int length = static_cast<int>(utf8.size());
+  const int wide =
+      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);
+  if (wide <= 0) return std::string(utf8);  // not UTF-8: the bytes as they are
+  std::wstring w(static_cast<std::size_t>(wide), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, w.data(), wide);
+  // A character the code page cannot hold would become "?": keep UTF-8 rather than let
+  // different passwords share a key.
+  BOOL lossy = FALSE;
+  const int narrow = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), wide, nullptr, 0,
+                                         nullptr, &lossy);
+  std::string out;
+  if (narrow > 0 && !lossy) {
+    out.resize(static_cast<std::size_t>(narrow));
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), wide, out.data(), narrow, nullptr,
+                        nullptr);
+  } else {
+    out = std::string(utf8);
+  }
+  std::fill(w.begin(), w.end(), L'\0');
+  return out;
+#else
+  return std::string(utf8);
+#endif
+}
+
+KeyAndIV DerivePasswordKeys(std::string_view utf8) {
+  std::string narrow = NarrowPassword(utf8);
+  KeyAndIV keys = DeriveKeyAndIV(narrow);
+  Wipe(narrow);
+  return keys;
+}
+
+std::vector<std::string> PasswordForms(std::string_view utf8) {
+  std::vector<std::string> forms;
+  forms.reserve(kMaxPasswordForms);
+  const auto add = [&forms](std::string form) {
+    if (std::find(forms.begin(), forms.end(), form) == forms.end()) {
+      forms.push_back(std::move(form));
+    } else {
+      Wipe(form);
+    }
+  };
+  add(NarrowPassword(utf8));
+  add(std::string(utf8));
+  if (std::optional<std::string> cp1252 = Utf8ToWindows1252(utf8)) add(std::move(*cp1252));
+  return forms;
+}
+
+SlotKeyring::SlotKeyring(const PasswordSlots& slots) : slots_(slots) {
+  for (std::size_t i = 0; i < slots_.size(); ++i) {
+    if (slots_[i].empty()) continue;
+    std::vector<std::string> forms = PasswordForms(slots_[i]);
+    formCount_[i] = static_cast<int>(std::min<std::size_t>(forms.size(), kMaxPasswordForms));
+    for (int f = 0; f < formCount_[i]; ++f) forms_[i][f].swap(forms[f]);
+    for (std::string& f : forms) Wipe(f);
+  }
+}
 
 SlotKeyring::~SlotKeyring() {
   // The passwords are copies; wipe them with the keys.
-  for (std::string& p : slots_) std::fill(p.begin(), p.end(), '\0');
+  for (std::string& p : slots_) Wipe(p);
+  for (FormArray& forms : forms_)
+    for (std::string& f : forms) Wipe(f);
 }
 
-const KeyAndIV& SlotKeyring::Keys(int slot) const {
+int SlotKeyring::FormCount(int slot) const { return formCount_[static_cast<std::size_t>(slot)]; }
+
+const KeyAndIV& SlotKeyring::Keys(int slot, int form) const {
   const auto i = static_cast<std::size_t>(slot);
-  std::call_once(once_[i],
-                 [&] { keys_[i] = std::make_unique<KeyAndIV>(DeriveKeyAndIV(slots_[i])); });
-  return *keys_[i];
+  const auto f = static_cast<std::size_t>(form < formCount_[i] ? form : 0);
+  std::call_once(once_[i][f],
+                 [&] { keys_[i][f] = std::make_unique<KeyAndIV>(DeriveKeyAndIV(forms_[i][f])); });
+  return *keys_[i][f];
 }
 
 }  // namespace veilmark::crypto

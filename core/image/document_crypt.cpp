@@ -2,6 +2,7 @@
 #include "core/crypto/atomic_file.h"
 #include "core/crypto/files.h"
 #include "core/crypto/folder_crypt.h"
+#include "core/crypto/trash.h"
 #include "core/image/dialog_logic.h"
 #include "core/image/document.h"
 #include "core/image/imaging.h"
@@ -19,13 +20,42 @@ void RemoveIfPresent(const fs::path& path) {
   std::error_code ec;
   fs::remove(path, ec);
 }
+
+// Puts a decrypted .cry into the trash rather than deleting it, and says what happened: a
+// wrong password that fits by chance must never cost the only copy.
+std::string DecryptFileStatus(const crypto::SlotDecryption& result, const fs::path& input,
+                              const fs::path& output) {
+  if (result.status == crypto::FileStatus::kAmbiguous) {
+    return Format(
+        "File NOT decrypted: more than one password fits %s, so the right one cannot "
+        "be told. The file was left as it is: decrypt it with only its own password defined.",
+        input.filename().u8string().c_str());
+  }
+  if (result.status == crypto::FileStatus::kOutputNotWritable)
+    return "File NOT decrypted: cannot write " + output.u8string() + ".";
+  if (result.status != crypto::FileStatus::kOk) return "File NOT decrypted, wrong password.";
+  std::string why;
+  const bool trashed = crypto::MoveToTrash(input, &why);
+  std::string text = result.Possibly()
+                         ? Format(
+                               "File possibly decrypted: a wrong password passes its check 1 "
+                               "time in 256, so check %s.",
+                               output.filename().u8string().c_str())
+                         : std::string("File decrypted successfully.");
+  if (!trashed) {
+    text += " The .cry file was kept: the trash could not take it (" + why + ").";
+  } else if (result.Possibly()) {
+    text += " The .cry file is in the trash.";
+  }
+  return text;
+}
 }  // namespace
 
 bool CLumicraftDoc::ConfirmReplaceOutput(const std::string& output) {
   if (!PathExists(output)) return true;
-  return m_ui.AskYesNo(Format("The file %s already exists.\n\nDo you want to replace it?",
-                              output.c_str()),
-                       "File exists", MessageIcon::Question);
+  return m_ui.AskYesNo(
+      Format("The file %s already exists.\n\nDo you want to replace it?", output.c_str()),
+      "File exists", MessageIcon::Question);
 }
 
 void CLumicraftDoc::OnEncryptFile() {
@@ -44,7 +74,7 @@ void CLumicraftDoc::OnEncryptFile() {
     BusyScope busy(*this);
     crypto::RemoveStaleTemporaryFiles(fs::u8path(output).parent_path());
     status = crypto::EncryptFile(fs::u8path(*input), fs::u8path(output),
-                                 crypto::DeriveKeyAndIV(password));
+                                 crypto::DerivePasswordKeys(password));
   }
   if (status != crypto::FileStatus::kOk) {
     m_ui.ShowMessage("File encryption error.", {}, MessageIcon::Question);
@@ -74,17 +104,11 @@ void CLumicraftDoc::OnDecryptFile() {
     crypto::RemoveStaleTemporaryFiles(output.parent_path());
     result = crypto::DecryptFileWithSlots(fs::u8path(*input), output, keyring);
   }
-  if (result.status == crypto::FileStatus::kOk) {
-    RemoveIfPresent(fs::u8path(*input));
-    if (IsInCurrentFolder(*input))
-      RefreshCurrentFolder("File decrypted successfully.");
-    else
-      m_ui.SetStatusText("File decrypted successfully.");
-  } else if (result.status == crypto::FileStatus::kOutputNotWritable) {
-    m_ui.SetStatusText("File NOT decrypted: cannot write " + output.u8string() + ".");
-  } else {
-    m_ui.SetStatusText("File NOT decrypted, wrong password.");
-  }
+  const std::string status = DecryptFileStatus(result, fs::u8path(*input), output);
+  if (result.status == crypto::FileStatus::kOk && IsInCurrentFolder(*input))
+    RefreshCurrentFolder(status);
+  else
+    m_ui.SetStatusText(status);
 }
 
 void CLumicraftDoc::OnEncryptFolder() {
@@ -114,7 +138,7 @@ void CLumicraftDoc::OnEncryptFolder() {
   crypto::FolderCryptResult result;
   {
     BusyScope busy(*this);
-    const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(password);
+    const crypto::KeyAndIV keys = crypto::DerivePasswordKeys(password);
     m_ui.BeginProgress("Encrypt folder", "Encrypting files ...", static_cast<int>(files.size()));
     result = crypto::EncryptFolderFiles(
         files, keys, FolderProgressCallback(),
@@ -153,7 +177,8 @@ void CLumicraftDoc::OnDecryptFolder() {
   RefreshCurrentFolder(crypto::DecryptFolderStatus(result));
 }
 
-std::function<bool(std::size_t, std::size_t, const fs::path&)> CLumicraftDoc::FolderProgressCallback() {
+std::function<bool(std::size_t, std::size_t, const fs::path&)>
+CLumicraftDoc::FolderProgressCallback() {
   return [this](std::size_t index, std::size_t, const fs::path& file) {
     return m_ui.UpdateProgress(static_cast<int>(index), file.filename().u8string());
   };

@@ -1,5 +1,6 @@
 // Hiding a file or a typed message in the working image.
 #include "core/crypto/atomic_file.h"
+#include "core/crypto/passwords.h"
 #include "core/crypto/timestamp.h"
 #include "core/image/argb_image.h"
 #include "core/image/dialog_logic.h"
@@ -8,6 +9,7 @@
 #include "core/stego/embed.h"
 #include "core/stego/payload.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -102,19 +104,21 @@ bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& pa
     return false;
   }
 
-  const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(password);
+  // Key and channel seed come from the password's bytes in the system's narrow code page.
+  std::string narrow = crypto::NarrowPassword(password);
+  const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(narrow);
   stego::EmbedResult result;
   {
     BusyScope busy(*this);
     const auto total = static_cast<int>(8 * stego::DataBlockLength(bytes->size()) / 1024);
     m_ui.BeginProgress("Hiding", "Hiding " + name + " ...", total);
-    result = stego::EmbedPayload(
-        *m_pImage, keys, password, *bytes, name, crypto::CurrentTimestamp(),
-        [this](std::uint32_t done, std::uint32_t) {
-          m_ui.UpdateProgress(static_cast<int>(done / 1024), {});
-        });
+    result = stego::EmbedPayload(*m_pImage, keys, narrow, *bytes, name, crypto::CurrentTimestamp(),
+                                 [this](std::uint32_t done, std::uint32_t) {
+                                   m_ui.UpdateProgress(static_cast<int>(done / 1024), {});
+                                 });
     m_ui.EndProgress();
   }
+  std::fill(narrow.begin(), narrow.end(), '\0');
 
   switch (result.status) {
     case stego::EmbedStatus::kEmbedded:

@@ -102,9 +102,8 @@ void CLumicraftDoc::OnSettingsPasswords() {
   PasswordsDialogData data;
   for (int i = 0; i < crypto::kPasswordSlots; ++i)
     data.passwords[i] = m_arrPasswords[static_cast<std::size_t>(i)];
-  data.selected = m_nPasswordIndex >= 0 && m_nPasswordIndex < crypto::kPasswordSlots
-                      ? m_nPasswordIndex
-                      : -1;
+  data.selected =
+      m_nPasswordIndex >= 0 && m_nPasswordIndex < crypto::kPasswordSlots ? m_nPasswordIndex : -1;
   data.save = m_bSavePasswords != 0;
   if (!m_ui.EditPasswords(data)) return;
   for (int i = 0; i < crypto::kPasswordSlots; ++i) {
@@ -163,8 +162,8 @@ void MessageDialogModel::Encrypt() {
 void MessageDialogModel::Decrypt() {
   if (input.empty()) {
     ui_.ShowMessage(
-        "Please enter in 'Message input' box the hexadecimal block\nof the message to decrypt.",
-        {}, MessageIcon::Question);
+        "Please enter in 'Message input' box the hexadecimal block\nof the message to decrypt.", {},
+        MessageIcon::Question);
     return;
   }
   if (!doc_.CheckPasswordsDefined()) return;
@@ -175,13 +174,10 @@ void MessageDialogModel::Decrypt() {
   }
   if (shape == crypto::BlockShape::kTrailingDigit)
     ui_.ShowMessage(crypto::BlockShapeText(shape), {}, MessageIcon::Question);
-  for (const std::string& password : doc_.m_arrPasswords) {
-    if (password.empty()) continue;
-    std::string result = crypto::DecryptMessage(input, password);
-    if (!result.empty()) {
-      output = std::move(result);
-      return;
-    }
+  const crypto::SlotKeyring keyring(doc_.m_arrPasswords);
+  if (std::optional<std::string> result = crypto::DecryptMessageWithSlots(input, keyring)) {
+    output = std::move(*result);
+    return;
   }
   output = "Message NOT decrypted, wrong password.";
 }

@@ -7,11 +7,13 @@ std::optional<HiddenHeader> DetectHiddenPayload(const PixelGrid& grid,
   // The bits do not depend on the password, so the block is read once for all slots.
   const std::string block = ReadHiddenBytes(grid, 0, 0, static_cast<int>(kHeaderBytes));
   for (int slot = 0; slot < crypto::kPasswordSlots; ++slot) {
-    if (!keyring.Defined(slot)) continue;
-    std::optional<HiddenHeader> header = OpenHeaderBlock(block, keyring.Keys(slot));
-    if (header) {
-      header->slot = slot;
-      return header;
+    for (int form = 0; form < keyring.FormCount(slot); ++form) {
+      std::optional<HiddenHeader> header = OpenHeaderBlock(block, keyring.Keys(slot, form));
+      if (header) {
+        header->slot = slot;
+        header->form = form;
+        return header;
+      }
     }
   }
   return std::nullopt;
@@ -44,7 +46,7 @@ std::optional<std::string> ReadHiddenContent(const PixelGrid& grid,
   if (header.slot < 0 || header.slot >= crypto::kPasswordSlots || !keyring.Defined(header.slot)) {
     return std::nullopt;
   }
-  return ReadHiddenContent(grid, keyring.Keys(header.slot), header.dataLength);
+  return ReadHiddenContent(grid, keyring.Keys(header.slot, header.form), header.dataLength);
 }
 
 std::optional<HiddenPayload> ExtractHiddenPayload(const PixelGrid& grid,

@@ -12,8 +12,8 @@
 
 namespace veilmark::stego {
 
-// Tries the defined slots 0..4 in order on the header carried by pixels 0..1151; the first
-// that opens it wins. Reads no pixel of the data block.
+// Tries the defined slots 0..4 in order, each in every byte form of its password, on the
+// header carried by pixels 0..1151; the first that opens it wins. Reads no pixel of the data block.
 std::optional<HiddenHeader> DetectHiddenPayload(const PixelGrid& grid,
                                                 const crypto::SlotKeyring& keyring);
 // The kind found, KIND_PLAIN when none.

@@ -39,6 +39,7 @@ constexpr std::uint64_t DataBlockLength(std::uint64_t fileSize) {
 struct HiddenHeader {
   int kind = KIND_PLAIN;  // KIND_HIDDEN_IMAGE, KIND_HIDDEN_MESSAGE or KIND_HIDDEN_FILE
   int slot = -1;          // password slot 0..4 that opened it (-1: opened with given keys)
+  int form = 0;           // byte form of that slot's password (crypto::SlotKeyring::Keys)
   std::string timestamp;  // 22 bytes as recorded
   int nameLength = 0;     // N as recorded; any value a hostile image chooses
   int dataLength = 0;     // D as recorded; any value a hostile image chooses

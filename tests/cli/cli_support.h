@@ -84,8 +84,9 @@ class CliTest : public testutil::TempFolder {
     command.replace(command.find("%s"), 2, std::string(VEILMARK_CLI) + " " + args);
     const std::string h = home_.string();
     const std::string line = "cd '" + dir_.string() + "' && export HOME='" + h +
-                             "' XDG_CONFIG_HOME='" + h + "/config' && { " + command + "; } <'" + h +
-                             "/in' >'" + h + "/out' 2>'" + h + "/err'";
+                             "' XDG_CONFIG_HOME='" + h + "/config' XDG_DATA_HOME='" + h +
+                             "/data' && { " + command + "; } <'" + h + "/in' >'" + h + "/out' 2>'" +
+                             h + "/err'";
     const int status = std::system(line.c_str());
     Result r;
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -98,10 +99,12 @@ class CliTest : public testutil::TempFolder {
   // are /dev/null. `pipeSize` > 0 shrinks the standard error pipe.
   Child Spawn(const std::vector<std::string>& args, int pipeSize = 0) {
     std::vector<std::string> env{"HOME=" + home_.string(),
-                                 "XDG_CONFIG_HOME=" + home_.string() + "/config"};
+                                 "XDG_CONFIG_HOME=" + home_.string() + "/config",
+                                 "XDG_DATA_HOME=" + home_.string() + "/data"};
     for (char** e = environ; *e; ++e) {
       const std::string entry = *e;
-      if (entry.rfind("HOME=", 0) != 0 && entry.rfind("XDG_CONFIG_HOME=", 0) != 0)
+      if (entry.rfind("HOME=", 0) != 0 && entry.rfind("XDG_CONFIG_HOME=", 0) != 0 &&
+          entry.rfind("XDG_DATA_HOME=", 0) != 0)
         env.push_back(entry);
     }
     std::vector<std::string> argv{VEILMARK_CLI};

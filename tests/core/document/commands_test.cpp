@@ -161,11 +161,12 @@ TEST_F(CommandsTest, FolderEncryptionAndDecryption) {
 
   doc->OnCommand(ID_ENCRYPT_FOLDER);  // answered No: nothing happens
   ASSERT_EQ(ui.questions.size(), 1u);
-  EXPECT_EQ(ui.questions[0], "All files in the folder will be encrypted and the original files "
-                             "will be removed after encryption.\n\nFolder: " +
-                                 work.str() +
-                                 "\nPassword: quintus4072\n\nDo you want to continue with the "
-                                 "encryption process ?");
+  EXPECT_EQ(ui.questions[0],
+            "All files in the folder will be encrypted and the original files "
+            "will be removed after encryption.\n\nFolder: " +
+                work.str() +
+                "\nPassword: quintus4072\n\nDo you want to continue with the "
+                "encryption process ?");
   EXPECT_TRUE(fs::exists(work / "a.txt"));
 
   ui.yesNoAnswers = {true};
@@ -186,6 +187,47 @@ TEST_F(CommandsTest, FolderEncryptionAndDecryption) {
 
   doc->OnCommand(ID_DECRYPT_FOLDER);
   EXPECT_EQ(ui.LastStatus(), "No files have been decrypted, wrong password");
+}
+
+// The last block of this .cry decrypts to a one-byte padding under both wrong passwords.
+TEST_F(CommandsTest, ChanceFitsAreReportedAndNeverCostTheFile) {
+  const std::string cry = crypto::EncryptBytes(crypto::DeriveKeyAndIV("right-password"),
+                                               "Quarterly figures, draft 3\n");
+  struct Case {
+    crypto::PasswordSlots slots;
+    const char* status;
+    bool cryStays;
+  } cases[] = {
+      {{"wrong-607", "", "", "", ""},
+       "File possibly decrypted: a wrong password passes its check 1 time in 256, so check "
+       "doc. The .cry file is in the trash.",
+       false},
+      {{"wrong-607", "", "", "", "wrong-665"},
+       "File NOT decrypted: more than one password fits doc.cry, so the right one cannot be "
+       "told. The file was left as it is: decrypt it with only its own password defined.",
+       true},
+      {{"", "right-password", "", "", ""}, "File decrypted successfully.", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.status);
+    WriteFile(folder / "doc.cry", cry);
+    doc->m_arrPasswords = c.slots;
+    ui.pickedFiles = {(folder / "doc.cry").u8string()};
+    doc->OnCommand(ID_DECRYPT_FILE);
+    EXPECT_EQ(ui.LastStatus(), c.status);
+    EXPECT_EQ(fs::exists(folder / "doc.cry"), c.cryStays);
+    EXPECT_EQ(fs::exists(folder / "doc"), !c.cryStays);
+    fs::remove(folder / "doc");
+  }
+
+  TempFolder work;
+  WriteFile(work / "doc.cry", cry);
+  doc->OpenFolder(work.str());
+  doc->m_arrPasswords = {"wrong-607", "", "", "", ""};
+  doc->OnCommand(ID_DECRYPT_FOLDER);
+  EXPECT_EQ(ui.LastStatus(),
+            "1 files successfully decrypted (1 of them only possibly: a wrong password passes "
+            "that check 1 time in 256; the .cry files are in the trash)");
 }
 
 TEST_F(CommandsTest, FolderEncryptionNeverOverwritesAndCanBeCancelled) {
@@ -312,7 +354,8 @@ TEST_F(CommandsTest, HideTargetsAndTheirMenuItems) {
   WriteFile(folder / "report.pdf", std::string(5000, 'p'));
   ui.pickedFiles = {(folder / "report.pdf").u8string()};
   doc->OnCommand(ID_HIDE_SELECT_FILE);
-  EXPECT_EQ(ui.menuItems[ID_HIDE_FILE_DISPLAY], std::make_pair(std::string("(4 Ks) report.pdf"), true));
+  EXPECT_EQ(ui.menuItems[ID_HIDE_FILE_DISPLAY],
+            std::make_pair(std::string("(4 Ks) report.pdf"), true));
   EXPECT_EQ(ui.LastStatus(), "File to hide selected successfully");
   // Any type of file can be hidden: the dialog offers all files first.
   EXPECT_EQ(ui.fileDialogFilters.back().rfind("All Files (*.*)|*.*|All Image Files|", 0), 0u);

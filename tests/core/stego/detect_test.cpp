@@ -36,6 +36,22 @@ TEST(Detect, FirstSlotHoldingThePasswordWins) {
   EXPECT_EQ(DetectHiddenPayload(grid, twice)->slot, 2);
 }
 
+// A payload hidden where the password became Windows-1252 bytes is found with the password
+// as typed here (UTF-8), and its content read with the same form.
+TEST(Detect, Windows1252PayloadIsFoundWithTheTypedPassword) {
+  MemoryGrid grid = testing::NoiseGrid(100, 60, 11);
+  ASSERT_EQ(EmbedPayload(grid, crypto::DeriveKeyAndIV("P\xE4sswort1"), "P\xE4sswort1", "Hallo",
+                         "gruss.txt", kTimestamp)
+                .status,
+            EmbedStatus::kEmbedded);
+  const crypto::SlotKeyring ring({"other-one", "", "P\xC3\xA4sswort1", "", ""});
+  const auto payload = ExtractHiddenPayload(grid, ring);
+  ASSERT_TRUE(payload);
+  EXPECT_EQ(payload->header.slot, 2);
+  EXPECT_EQ(payload->header.kind, KIND_HIDDEN_MESSAGE);
+  EXPECT_EQ(payload->content, "Hallo");
+}
+
 TEST(Detect, NothingFoundIsPlain) {
   crypto::SlotKeyring ring({kPassword, "", "", "", ""});
   crypto::SlotKeyring wrong({"not-it", "", "", "", ""});
