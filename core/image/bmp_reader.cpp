@@ -1,7 +1,5 @@
 #include "core/image/bmp_reader.h"
 
-#include "core/image/declared_size.h"
-
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -73,7 +71,7 @@ struct Header {
   Channel red, green, blue;
 };
 
-bool ReadHeader(Bytes& in, Header& h) {
+bool ReadHeader(Bytes& in, Header& h, std::uint64_t maxPixels) {
   if (!in.Has(0, 2) || in.At(0)[0] != 'B' || in.At(0)[1] != 'M') return false;
   h.pixelsAt = in.Le(10, 4);
   const std::uint32_t infoSize = in.Le(14, 4);
@@ -97,8 +95,7 @@ bool ReadHeader(Bytes& in, Header& h) {
     return false;
   }
   if (!in.ok() || h.width <= 0 || h.height <= 0) return false;
-  if (static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.height) >
-      kMaxDeclaredPixels) {
+  if (static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.height) > maxPixels) {
     return false;
   }
 
@@ -275,11 +272,11 @@ bool IsBmpSignature(const unsigned char* data, std::size_t size) {
   return data != nullptr && size >= 2 && data[0] == 'B' && data[1] == 'M';
 }
 
-ArgbImage DecodeBmp(const unsigned char* data, std::size_t size) {
+ArgbImage DecodeBmp(const unsigned char* data, std::size_t size, std::uint64_t maxPixels) {
   if (!IsBmpSignature(data, size)) return {};
   Bytes in(data, size);
   Header h;
-  if (!ReadHeader(in, h)) return {};
+  if (!ReadHeader(in, h, maxPixels)) return {};
   ArgbImage out(static_cast<int>(h.width), static_cast<int>(h.height));
   if (out.Empty()) return {};
   const bool ok = h.compression == kRle8 || h.compression == kRle4 ? DecodeRle(in, h, out)
