@@ -1,4 +1,5 @@
 // Draws every image of the artwork into one PNG so that it can be looked at in one go.
+#include "core/image/imaging.h"
 #include "res/art.h"
 
 #include <wx/app.h>
@@ -8,7 +9,7 @@
 
 namespace {
 int WriteSheet(const wxString& path) {
-  wxInitAllImageHandlers();
+  veilmark::image::InitImageHandlers();
   using veilmark::res::Art;
   const int count = static_cast<int>(Art::Blank) + 1;
   wxBitmap sheet(40 + count * 40, 640);

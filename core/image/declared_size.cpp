@@ -56,7 +56,7 @@ bool PngFits(Header& h, std::uint64_t at) { return Fits(h.Be(at + 16, 4), h.Be(a
 
 // A BMP information header at `at` (after the file header, or inside an icon), whose
 // pixel rows must fit in the `room` bytes that follow it.
-bool DibFits(Header& h, std::uint64_t at, std::uint64_t room) {
+bool DibFits(Header& h, std::uint64_t at, std::uint64_t room, bool inIcon = false) {
   const bool core = h.Le(at, 4) == 12;  // the old 16-bit header
   const std::uint64_t width = core ? h.Le(at + 4, 2) : Magnitude(h.Le(at + 4, 4));
   const std::uint64_t height = core ? h.Le(at + 6, 2) : Magnitude(h.Le(at + 8, 4));
@@ -64,6 +64,8 @@ bool DibFits(Header& h, std::uint64_t at, std::uint64_t room) {
   const std::uint32_t compression = core ? 0 : h.Le(at + 16, 4);
   if (!h.ok()) return true;
   if (!Fits(width, height)) return false;
+  // Icons are never RLE-compressed, and wx's RLE decoder writes past its buffer.
+  if (inIcon && (compression == 1 || compression == 2)) return false;
   const std::uint64_t rowBytes = (width * bits + 31) / 32 * 4;
   return (compression != 0 && compression != 3) || rowBytes * height <= room;
 }
@@ -123,7 +125,7 @@ bool IconFits(Header& h) {
   for (std::uint32_t i = 0; i < count && h.ok(); ++i) {
     const std::uint64_t at = h.Le(6 + 16 * std::uint64_t{i} + 12, 4);
     if (!h.ok() || at >= h.size()) return true;
-    const bool fits = h.Is(at, "\x89PNG") ? PngFits(h, at) : DibFits(h, at, h.size() - at);
+    const bool fits = h.Is(at, "\x89PNG") ? PngFits(h, at) : DibFits(h, at, h.size() - at, true);
     if (!fits) return false;
   }
   return true;

@@ -18,9 +18,9 @@ using ReadAt =
 
 // False when a PNG, BMP, JPEG, GIF, ICO/CUR or TIFF header declares more than
 // kMaxDeclaredPixels, or an uncompressed BMP's rows need more bytes than the file holds,
-// or a GIF's image lacks a valid code size or its data is cut short (wx's decoder reads
-// and writes past its buffers on those).
-// True for anything else: unknown formats and cut headers are left to the decoders.
+// or an icon holds an RLE-compressed bitmap, or a GIF's image lacks a valid code size or its data
+// is cut short (wx's decoder reads and writes past its buffers on those). True for anything else:
+// unknown formats and cut headers are left to the decoders.
 bool DeclaredSizeAcceptable(const ReadAt& read, std::uint64_t fileSize);
 
 }  // namespace veilmark::image

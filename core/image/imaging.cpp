@@ -1,35 +1,26 @@
 #include "core/image/imaging.h"
 
+#include "core/crypto/atomic_file.h"
+#include "core/image/bmp_reader.h"
 #include "core/image/declared_size.h"
 
 #include <wx/imagbmp.h>
 #include <wx/imaggif.h>
-#include <wx/imagiff.h>
 #include <wx/imagjpeg.h>
 #include <wx/imagpng.h>
 #include <wx/imagtiff.h>
-#include <wx/imagxpm.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
-#include <wx/wfstream.h>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace veilmark::image {
 namespace {
 
 namespace fs = std::filesystem;
 
-// wx would convert the name through its own file-name encoding; opening the file by the
-// path's native form keeps the bytes found on disk. The stream takes the FILE over.
-std::FILE* OpenForReading(const fs::path& path) {
-#ifdef _WIN32
-  return _wfopen(path.c_str(), L"rb");
-#else
-  return std::fopen(path.c_str(), "rb");
-#endif
-}
+// Enough for every decoder's signature test.
+constexpr std::size_t kSignatureBytes = 4096;
 
 constexpr std::uint8_t Alpha(Argb p) { return static_cast<std::uint8_t>(p >> 24); }
 constexpr std::uint8_t Red(Argb p) { return static_cast<std::uint8_t>(p >> 16); }
@@ -152,9 +143,9 @@ wxImage Scale(const ArgbImage& source, int width, int height, const Argb* backgr
 }  // namespace
 
 void InitImageHandlers() {
-  // Only formats whose files begin with a real signature. PCX, TGA and PNM are left out:
-  // their header test accepts about one in 250 files of random bytes (encrypted files
-  // among them), and decoding such a file may ask for gigabytes.
+  // Exactly the six formats the program reads, each with a real signature. PCX, TGA and
+  // PNM accept about one in 250 random files (encrypted ones among them) and may ask for
+  // gigabytes; the ANI, CUR, IFF and XPM decoders crash on small hostile files.
   const auto add = [](wxImageHandler* handler) {
     if (wxImage::FindHandler(handler->GetType()) == nullptr) {
       wxImage::AddHandler(handler);
@@ -168,10 +159,6 @@ void InitImageHandlers() {
   add(new wxTIFFHandler);
   add(new wxGIFHandler);
   add(new wxICOHandler);
-  add(new wxCURHandler);
-  add(new wxANIHandler);
-  add(new wxIFFHandler);
-  add(new wxXPMHandler);
 }
 
 bool ImagingReady() { return wxImage::FindHandler(wxBITMAP_TYPE_PNG) != nullptr; }
@@ -201,27 +188,53 @@ ArgbImage DecodeStream(wxInputStream& stream) {
   return FromWxImage(decoded);
 }
 
+// Opens a regular file without waiting on a pipe or device (the check is made on the
+// opened descriptor, so the file cannot be swapped in between).
+bool ReadPrefix(const fs::path& path, std::uint64_t limit, std::vector<unsigned char>& out,
+                bool whole) {
+  crypto::InputFile file;
+  if (!file.Open(path)) return false;
+  const std::uint64_t size = file.Size();
+  if (whole && size > limit) return false;
+  const auto wanted = static_cast<std::size_t>(std::min(size, limit));
+  // One byte more than the size fstat gave: a file that grew while read is noticed.
+  out.resize(wanted + (whole ? 1 : 0));
+  const std::ptrdiff_t got = file.ReadFull(out.data(), out.size());
+  if (got < 0) return false;
+  if (whole && static_cast<std::size_t>(got) != wanted) return false;  // it changed size
+  out.resize(static_cast<std::size_t>(got));
+  return true;
+}
+
 }  // namespace
 
+std::optional<std::vector<unsigned char>> ReadImageFileBytes(const std::filesystem::path& path,
+                                                             std::uint64_t limit) {
+  std::vector<unsigned char> bytes;
+  if (!ReadPrefix(path, limit, bytes, true)) return std::nullopt;
+  return bytes;
+}
+
 ArgbImage DecodeImageFile(const std::filesystem::path& path) {
-  std::FILE* file = OpenForReading(path);
-  if (file == nullptr) return {};
-  wxFFileInputStream stream(file);
-  if (!stream.IsOk()) return {};
-  return DecodeStream(stream);
+  // Decoded from a copy in memory: a file rewritten while it is decoded gives a failed or
+  // odd picture, never a decoder reading a file that changes under it.
+  const auto bytes = ReadImageFileBytes(path);
+  if (!bytes || bytes->empty()) return {};
+  return DecodeImageData(bytes->data(), bytes->size());
 }
 
 ArgbImage DecodeImageData(const void* data, std::size_t size) {
   if (data == nullptr || size == 0) return {};
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  if (IsBmpSignature(bytes, size)) return DecodeBmp(bytes, size);
   wxMemoryInputStream stream(data, size);
   return DecodeStream(stream);
 }
 
 bool IsImageFile(const std::filesystem::path& path) {
-  std::FILE* file = OpenForReading(path);
-  if (file == nullptr) return false;
-  wxFFileInputStream stream(file);
-  if (!stream.IsOk()) return false;
+  std::vector<unsigned char> head;
+  if (!ReadPrefix(path, kSignatureBytes, head, false) || head.empty()) return false;
+  wxMemoryInputStream stream(head.data(), head.size());
   wxLogNull quiet;
   return wxImage::CanRead(stream);
 }

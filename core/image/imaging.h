@@ -11,28 +11,40 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace veilmark::image {
 
-// Registers the image formats the program reads: BMP, PNG, JPEG, TIFF, GIF, ICO, CUR,
-// ANI, IFF and XPM (not wxInitAllImageHandlers: it adds formats without a signature, whose
-// header test lists random files as images). Harmless when repeated, but not
-// thread-safe: call it at start-up.
+// Registers the image formats the program reads, and only those: BMP, PNG, JPEG, TIFF,
+// GIF and ICO. Every program of the project calls this rather than
+// wxInitAllImageHandlers, whose extra decoders crash on hostile files or list random
+// files as images. Harmless when repeated, but not thread-safe: call it at start-up.
 void InitImageHandlers();
 
 // True once InitImageHandlers() has run (the file dialogs refuse to open before that).
 bool ImagingReady();
 
-// Decodes a file into 32-bit ARGB. Formats without alpha read alpha 255; palette, grey and
-// masked images are expanded (a mask colour becomes alpha 0). A file that cannot be
-// decoded gives an image of 0 x 0. Nothing is logged.
+// The largest image file read: a picture of kMaxDeclaredPixels at 8 bytes per pixel
+// (16-bit RGBA TIFF) fits.
+inline constexpr std::uint64_t kMaxImageFileBytes = std::uint64_t{1} << 30;
+
+// The whole content of a regular file, read into memory. Nothing for a missing file, a
+// folder, a pipe or a device (never waited on), a file above `limit` bytes, and a file
+// whose size changes while it is read.
+std::optional<std::vector<unsigned char>> ReadImageFileBytes(
+    const std::filesystem::path& path, std::uint64_t limit = kMaxImageFileBytes);
+
+// Decodes a file into 32-bit ARGB, from a copy read with ReadImageFileBytes. Formats without alpha
+// read alpha 255; palette, grey and masked images are expanded (a mask colour becomes alpha 0). A
+// file that cannot be decoded gives an image of 0 x 0. Nothing is logged.
 ArgbImage DecodeImageFile(const std::filesystem::path& path);
 // The same for a file's bytes held in memory.
 ArgbImage DecodeImageData(const void* data, std::size_t size);
 
-// True when some decoder recognises the file's header. Reads the first bytes only.
+// True when some decoder recognises the header of a regular file. Reads the first bytes
+// only; a pipe or device is never waited on.
 bool IsImageFile(const std::filesystem::path& path);
 
 // Conversions. wxImage keeps RGB and alpha apart; ToWxImage adds an alpha channel only

@@ -3,6 +3,7 @@
 #include "tests/cli/cli_support.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <limits>
@@ -197,6 +198,29 @@ TEST_F(CliTest, ScanListsKindsAsTheDesktopDoes) {
   Passwords("wrong-pass\n");
   r = Run("scan album --password-file pw");
   EXPECT_EQ(r.out.find("hidden"), std::string::npos) << r.out;
+}
+
+// A pipe named like an image and the files that crashed decoders: the scan neither waits
+// nor crashes, and finds nothing in them.
+TEST_F(CliTest, ScanSurvivesPipesAndHostileImages) {
+  Passwords("scan-pass\n");
+  fs::create_directories(Path("odd"));
+  MakeImage("odd/real.png", 12, 12);
+  ASSERT_EQ(::mkfifo(Path("odd/a.png").c_str(), 0600), 0);
+  const fs::path hostile = fs::path(VEILMARK_SOURCE_DIR) / "tests/fixtures/hostile-images";
+  for (const char* name : {"count1_noicon.ani", "ilbm24.iff", "m0159_ilbm_rle.iff",
+                           "bmp_rle4_odd.bmp", "m0163_rle4_real.bmp", "m0368_rle4_real.bmp"}) {
+    fs::copy_file(hostile / name, Path(std::string("odd/") + name));
+  }
+  // `timeout` turns a hang into exit code 124.
+  const Result r = Run("scan odd --password-file pw", "", "timeout 20 %s");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "bmp_rle4_odd.bmp: plain\n"
+            "m0163_rle4_real.bmp: plain\n"
+            "m0368_rle4_real.bmp: plain\n"
+            "real.png: plain\n"
+            "Files: 8 (Images: 4  Encrypted: 0)\n");
 }
 
 TEST_F(CliTest, CapacityNumbers) {

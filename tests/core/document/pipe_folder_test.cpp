@@ -1,0 +1,25 @@
+// Opening a folder never waits on a pipe or a device that looks like an image.
+#include "tests/core/document/fixture.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+
+namespace veilmark::test {
+namespace {
+
+TEST_F(DocumentTest, OpenFolderSkipsPipesWithoutWaiting) {
+  WritePng(folder / "b.png", 40, 30);
+  ASSERT_EQ(::mkfifo((folder / "a.png").c_str(), 0600), 0);
+  fs::create_symlink(folder / "a.png", folder / "c.png");
+  const auto start = std::chrono::steady_clock::now();
+  doc->OpenFolder(folder.str());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(doc->m_arrImageNames, (std::vector<std::string>{"b.png"}));
+  doc->OnThumbnailSelected(0);
+  ASSERT_NE(doc->m_pImage, nullptr);
+  EXPECT_EQ(doc->m_pImage->Width(), 40);
+}
+
+}  // namespace
+}  // namespace veilmark::test
