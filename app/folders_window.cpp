@@ -163,8 +163,12 @@ void CFoldersDlg::OnSelChanged(wxTreeEvent& event) {
   if (path.empty() || path == selected_) return;
   // Opening a not yet opened folder fills its children, so that they are there to choose.
   tree_->FillChildren(event.GetItem());
+  if (!onFolder_(path)) {
+    // Refused: the highlight goes back to the folder still shown (same path: ignored above).
+    if (event.GetOldItem().IsOk()) tree_->SelectItem(event.GetOldItem());
+    return;
+  }
   selected_ = path;
-  onFolder_(path);
 }
 
 wxMenu* CFoldersDlg::BuildContextMenu() {

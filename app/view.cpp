@@ -35,7 +35,7 @@ CLumicraftView::CLumicraftView(wxWindow* parent, AppDocument& doc)
       builder_([this](std::function<void()> task) { CallAfter(std::move(task)); }, WorkerCount()) {
   SetName("ListView");
   SetBackgroundColour(kListWhite);
-  SetOnSelected([this](int index) { doc_.OnThumbnailSelected(index); });
+  SetOnSelected([this](int index) { return doc_.OnThumbnailSelected(index); });
 }
 
 CLumicraftView::~CLumicraftView() { builder_.Stop(); }
@@ -50,7 +50,7 @@ void CLumicraftView::InitialUpdate(SettingsStore& settings,
   m_pPreviewDlg->SetOnEnlarged([owner] { owner->SetFocus(); });
   m_pPreviewDlg->Show();
   m_pFoldersDlg = new CFoldersDlg(
-      owner, [this](const std::string& path) { doc_.OpenFolder(path); },
+      owner, [this](const std::string& path) { return doc_.OpenFolder(path); },
       [this](int id) { doc_.OnCommand(id); }, folderRoots);
   m_pFoldersDlg->Show();
 

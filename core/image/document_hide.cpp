@@ -100,6 +100,8 @@ bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& pa
   }
 
   const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(password);
+  // The state before the hide becomes an undo step only once the hide has changed pixels.
+  auto snapshot = std::make_unique<image::ArgbImage>(m_pImage->Clone());
   stego::EmbedResult result;
   {
     BusyScope busy(*this);
@@ -134,6 +136,8 @@ bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& pa
       return false;
   }
 
+  CommitUndoSnapshot(std::move(snapshot));
+  m_bModified = true;
   m_aRefHistogram = result.stats.before;
   m_nHistogramDelta = result.stats.histogramDelta;
   m_bHistogramIsReference = true;
@@ -152,7 +156,6 @@ void CLumicraftDoc::OnHideFile() {
   }
   const std::string* password = EncryptionPasswordOrWarn();
   if (!password) return;
-  PushUndo();
   EmbedFile(m_strFileToHide, *password);
 }
 
@@ -173,7 +176,6 @@ void CLumicraftDoc::OnHideMessage() {
   // In a private folder: never over a file of the user's that happens to have this name.
   const std::string path = JoinPath(
       PrivateTempFolder(), MessageFileName(m_arrImageNames[static_cast<std::size_t>(m_nCurrent)]));
-  PushUndo();
   {
     std::ofstream out(fs::u8path(path), std::ios::binary | std::ios::trunc);
     const std::string bytes = MessageFileBytes(m_strMessageToHide);
