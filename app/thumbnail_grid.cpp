@@ -103,6 +103,7 @@ void ThumbnailGrid::Select(int index) {
   if (onSelected_ && !onSelected_(index)) {
     selection_ = previous;
     if (previous >= 0) EnsureVisible(previous);
+    Refresh();
   }
 }
 
