@@ -47,13 +47,18 @@ class AppDocument {
   virtual bool HasImage() const = 0;
   // Drops the working image and the temporary extracted image (main window closing).
   virtual void ReleaseImage() = 0;
+  // Whether the working image may be dropped now: not while an image operation owns it;
+  // with unsaved changes only after asking the user.
+  virtual bool MayReplaceWorkingImage() = 0;
 
   virtual std::string Folder() const = 0;
-  virtual void OpenFolder(const std::string& path) = 0;
+  // False when the current folder and image stay (see MayReplaceWorkingImage).
+  virtual bool OpenFolder(const std::string& path) = 0;
   // Captions of the listed images (lower-cased) and their full paths, by list index.
   virtual std::vector<std::string> ImageNames() const = 0;
   virtual std::string ImagePath(int index) const = 0;
-  virtual void OnThumbnailSelected(int index) = 0;
+  // False when the selection must go back to the current image.
+  virtual bool OnThumbnailSelected(int index) = 0;
   // The listed image the working image comes from, or -1. A re-listing of the same folder
   // keeps it selected.
   virtual int SelectedIndex() const { return -1; }

@@ -29,6 +29,7 @@ class DocumentAdapter final : public AppDocument {
     return image::ToWxImage(*doc_.m_pImage);
   }
   bool HasImage() const override { return doc_.m_pImage != nullptr; }
+  bool MayReplaceWorkingImage() override { return doc_.MayReplaceWorkingImage(); }
   void ReleaseImage() override {
     doc_.m_pImage.reset();
     ui_.RefreshPreview();
@@ -36,10 +37,10 @@ class DocumentAdapter final : public AppDocument {
   }
 
   std::string Folder() const override { return doc_.m_strFolder; }
-  void OpenFolder(const std::string& path) override { doc_.OpenFolder(path); }
+  bool OpenFolder(const std::string& path) override { return doc_.OpenFolder(path); }
   std::vector<std::string> ImageNames() const override { return doc_.m_arrImageNames; }
   std::string ImagePath(int index) const override { return doc_.ImagePath(index); }
-  void OnThumbnailSelected(int index) override { doc_.OnThumbnailSelected(index); }
+  bool OnThumbnailSelected(int index) override { return doc_.OnThumbnailSelected(index); }
   int SelectedIndex() const override { return doc_.m_nCurrent; }
   void SetImageKind(int index, int kind) override { doc_.SetImageKind(index, kind); }
 

@@ -200,8 +200,9 @@ void CFoldersDlg::OnSelChanged(wxTreeEvent& event) {
   if (path.empty() || path == selected_) return;
   // Opening a not yet opened folder fills its children, so that they are there to choose.
   if (!tree_->IsExpanded(event.GetItem())) tree_->FillChildren(event.GetItem());
+  // Refused: the view has put the highlight back on the folder still listed.
+  if (!onFolder_(path)) return;
   selected_ = path;
-  onFolder_(path);
 }
 
 void CFoldersDlg::ShowFolder(const std::string& path) {

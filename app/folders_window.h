@@ -27,7 +27,8 @@ class CFoldersTreeCtrl : public wxTreeCtrl {
 
 class CFoldersDlg : public wxFrame {
  public:
-  using OnFolder = std::function<void(const std::string& path)>;
+  // Returns false when the folder may not be opened now; the tree then keeps the current one.
+  using OnFolder = std::function<bool(const std::string& path)>;
   using OnCommand = std::function<void(int commandId)>;
 
   CFoldersDlg(wxWindow* owner, OnFolder onFolder, OnCommand onCommand,

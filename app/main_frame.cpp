@@ -245,6 +245,11 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
     event.Veto();
     return;
   }
+  // Unsaved changes: the user saves, discards or stays.
+  if (event.CanVeto() && !doc_.MayReplaceWorkingImage()) {
+    event.Veto();
+    return;
+  }
   view_->StopThumbnailBuilder();
   doc_.ReleaseImage();
   SaveWindowPlacement();

@@ -96,10 +96,15 @@ const wxBitmap& ThumbnailGrid::GetThumbnail(int index) const {
 
 void ThumbnailGrid::Select(int index) {
   if (index < 0 || index >= GetItemCount() || index == selection_) return;
+  const int previous = selection_;
   selection_ = index;
   EnsureVisible(index);
   Refresh();
-  if (onSelected_) onSelected_(index);
+  if (onSelected_ && !onSelected_(index)) {
+    selection_ = previous;
+    if (previous >= 0) EnsureVisible(previous);
+    Refresh();
+  }
 }
 
 void ThumbnailGrid::ShowSelection(int index) {

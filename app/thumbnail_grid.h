@@ -23,12 +23,13 @@ class ThumbnailGrid : public wxScrolledCanvas {
   wxString GetItemText(int index) const;
   const wxBitmap& GetThumbnail(int index) const;
 
-  // The selected item, or -1. Select() reports a change through the callback.
+  // The selected item, or -1. Select() reports a change through the callback; when the
+  // callback refuses it (returns false), the selection goes back to where it was.
   int GetSelection() const { return selection_; }
   void Select(int index);
   // Marks `index` (or nothing, with -1) as selected without reporting it.
   void ShowSelection(int index);
-  void SetOnSelected(std::function<void(int index)> onSelected) {
+  void SetOnSelected(std::function<bool(int index)> onSelected) {
     onSelected_ = std::move(onSelected);
   }
 
@@ -57,7 +58,7 @@ class ThumbnailGrid : public wxScrolledCanvas {
   wxSize thumbSize_;
   std::vector<Item> items_;
   int selection_ = -1;
-  std::function<void(int)> onSelected_;
+  std::function<bool(int)> onSelected_;
 };
 
 }  // namespace veilmark::app

@@ -35,7 +35,7 @@ CLumicraftView::CLumicraftView(wxWindow* parent, AppDocument& doc)
       builder_([this](std::function<void()> task) { CallAfter(std::move(task)); }, WorkerCount()) {
   SetName("ListView");
   SetBackgroundColour(kListWhite);
-  SetOnSelected([this](int index) { doc_.OnThumbnailSelected(index); });
+  SetOnSelected([this](int index) { return doc_.OnThumbnailSelected(index); });
 }
 
 CLumicraftView::~CLumicraftView() { builder_.Stop(); }
@@ -52,10 +52,11 @@ void CLumicraftView::InitialUpdate(SettingsStore& settings,
   m_pFoldersDlg = new CFoldersDlg(
       owner,
       [this](const std::string& path) {
-        doc_.OpenFolder(path);
+        const bool opened = doc_.OpenFolder(path);
         // The document may keep its folder (a refusal, a cancelled question): the tree
         // shows the folder actually listed.
         if (m_pFoldersDlg) m_pFoldersDlg->ShowFolder(doc_.Folder());
+        return opened;
       },
       [this](int id) { doc_.OnCommand(id); }, folderRoots);
   m_pFoldersDlg->Show();

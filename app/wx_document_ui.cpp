@@ -249,4 +249,18 @@ void WxDocumentUi::RunOnUiThread(std::function<void()> task) {
   if (wxTheApp) wxTheApp->CallAfter(std::move(task));
 }
 
+YesNoCancel WxDocumentUi::AskYesNoCancel(const std::string& text, const std::string& caption,
+                                         MessageIcon icon) {
+  wxMessageDialog box(Parent(), FromUtf8(text), Caption(caption),
+                      wxYES_NO | wxCANCEL | IconStyle(icon) | wxSTAY_ON_TOP | wxCENTRE);
+  switch (box.ShowModal()) {
+    case wxID_YES:
+      return YesNoCancel::kYes;
+    case wxID_NO:
+      return YesNoCancel::kNo;
+    default:
+      return YesNoCancel::kCancel;
+  }
+}
+
 }  // namespace veilmark::app

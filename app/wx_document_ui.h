@@ -52,6 +52,8 @@ class WxDocumentUi : public DocumentUi {
   std::optional<std::string> GetClipboardText() override;
   bool SetClipboardText(const std::string& text) override;
   void RunOnUiThread(std::function<void()> task) override;
+  YesNoCancel AskYesNoCancel(const std::string& text, const std::string& caption,
+                             MessageIcon icon) override;
 
  private:
   wxWindow* Parent() const;

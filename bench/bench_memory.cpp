@@ -54,6 +54,9 @@ class QuietUi final : public DocumentUi {
   void OpenWithSystem(const std::string&) override {}
   std::optional<std::string> GetClipboardText() override { return std::nullopt; }
   bool SetClipboardText(const std::string&) override { return false; }
+  YesNoCancel AskYesNoCancel(const std::string&, const std::string&, MessageIcon) override {
+    return YesNoCancel::kNo;
+  }
 
   void RunOnUiThread(std::function<void()> task) override {
     {

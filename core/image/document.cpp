@@ -110,10 +110,12 @@ const std::string& CLumicraftDoc::PasswordForEncryption() const {
 
 // --- Folder and selection ----------------------------------------------------------------
 
-void CLumicraftDoc::OpenFolder(const std::string& path) {
+bool CLumicraftDoc::OpenFolder(const std::string& path) {
+  if (!MayReplaceWorkingImage()) return false;
   m_ui.StopThumbnailBuilder();
   m_strFolder = path;
   m_pImage.reset();
+  m_bModified = false;
   ClearUndo();
   m_ui.RefreshPreview();
   m_ui.ShowMessagePanel({}, {}, false, false);
@@ -123,6 +125,7 @@ void CLumicraftDoc::OpenFolder(const std::string& path) {
   ListFolder();
   m_ui.StartThumbnailBuilder();
   ShowFolderStatistics();
+  return true;
 }
 
 void CLumicraftDoc::ListFolder() {
@@ -163,6 +166,12 @@ void CLumicraftDoc::ListFolder() {
 
 void CLumicraftDoc::RefreshCurrentFolder(const std::string& status) {
   if (m_strFolder.empty()) return;
+  // The command removed the file the working image came from (it encrypted it): unsaved
+  // changes are asked about first, and Cancel keeps the image with the list as it was.
+  if (HasValidSelection() && !PathExists(ImagePath(m_nCurrent)) && !MayReplaceWorkingImage()) {
+    if (!status.empty()) m_ui.SetStatusText(status);
+    return;
+  }
   m_ui.StopThumbnailBuilder();
   const std::string selected =
       HasValidSelection() ? m_arrDiskNames[static_cast<std::size_t>(m_nCurrent)] : std::string();
@@ -177,6 +186,7 @@ void CLumicraftDoc::RefreshCurrentFolder(const std::string& status) {
   } else {
     m_nCurrent = -1;
     m_pImage.reset();
+    m_bModified = false;
     ClearUndo();
     m_ui.RefreshPreview();
     m_ui.ShowMessagePanel({}, {}, false, false);
@@ -218,11 +228,28 @@ void CLumicraftDoc::SetImageKind(int index, int kind) {
     m_arrKinds[static_cast<std::size_t>(index)] = kind;
 }
 
-void CLumicraftDoc::OnThumbnailSelected(int index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= m_arrImageNames.size()) return;
+bool CLumicraftDoc::MayReplaceWorkingImage() {
+  if (IsBusy()) return false;
+  if (!m_bModified || !m_pImage) return true;
+  switch (m_ui.AskYesNoCancel("The image has unsaved changes. Save them as PNG?", "Veilmark",
+                              MessageIcon::Question)) {
+    case YesNoCancel::kYes:
+      return SaveImageAs("png");  // a failed save keeps the image
+    case YesNoCancel::kNo:
+      return true;
+    case YesNoCancel::kCancel:
+      break;
+  }
+  return false;
+}
+
+bool CLumicraftDoc::OnThumbnailSelected(int index) {
+  if (index == m_nCurrent) return true;
+  if (!MayReplaceWorkingImage()) return false;
+  if (index < 0 || static_cast<std::size_t>(index) >= m_arrImageNames.size()) return true;
   const std::string path = ImagePath(index);
   std::error_code ec;
-  if (!fs::exists(fs::u8path(path), ec)) return;
+  if (!fs::exists(fs::u8path(path), ec)) return true;
   std::string name, message;
   const int kind = m_arrKinds[static_cast<std::size_t>(index)];
   if (kind > KIND_PLAIN) {
@@ -235,13 +262,16 @@ void CLumicraftDoc::OnThumbnailSelected(int index) {
       ReadHiddenPayload(carrier, true, DEST_MESSAGE, name, message);
   }
   SelectImage(index, name, message);
+  return true;
 }
 
 void CLumicraftDoc::SelectImage(int index, const std::string& hiddenName,
                                 const std::string& hiddenMessage) {
-  if (index == m_nCurrent) return;
+  // While an image operation runs, its worker owns the image and the undo slots are its.
+  if (index == m_nCurrent || IsBusy()) return;
   m_nCurrent = index;
   m_pImage.reset();
+  m_bModified = false;
   ClearUndo();
   if (!HasValidSelection()) return;
   RemoveTempImage();
@@ -308,14 +338,18 @@ int CLumicraftDoc::CurrentKind() const {
 // --- Undo ----------------------------------------------------------------------------------
 
 void CLumicraftDoc::PushUndo() {
+  if (IsBusy()) return;
+  CommitUndoSnapshot(m_pImage ? std::make_unique<image::ArgbImage>(m_pImage->Clone()) : nullptr);
+}
+
+void CLumicraftDoc::CommitUndoSnapshot(std::unique_ptr<image::ArgbImage> snapshot) {
   if (m_nUndoPos >= kUndoSteps) {
     std::rotate(m_apUndo.begin(), m_apUndo.begin() + 1, m_apUndo.end());
     m_apUndo[kUndoSteps - 1].reset();
     m_nUndoPos = kUndoSteps - 1;
   }
   for (int i = m_nUndoPos; i < kUndoSteps; ++i) m_apUndo[static_cast<std::size_t>(i)].reset();
-  if (m_pImage) m_apUndo[static_cast<std::size_t>(m_nUndoPos)] =
-      std::make_unique<image::ArgbImage>(m_pImage->Clone());
+  m_apUndo[static_cast<std::size_t>(m_nUndoPos)] = std::move(snapshot);
   ++m_nUndoPos;
 }
 
@@ -325,19 +359,23 @@ void CLumicraftDoc::ClearUndo() {
 }
 
 void CLumicraftDoc::OnEditUndo() {
-  if (m_nUndoPos <= 0) return;
+  if (m_nUndoPos <= 0 || IsBusy()) return;
   --m_nUndoPos;
   std::swap(m_pImage, m_apUndo[static_cast<std::size_t>(m_nUndoPos)]);
   m_ui.RefreshPreview();
   m_bPayloadJustEmbedded = false;
+  // Undo back to the loaded state still counts as a change: asking once too often is cheap.
+  m_bModified = true;
 }
 
 void CLumicraftDoc::OnEditRedo() {
-  if (m_nUndoPos >= kUndoSteps || !m_apUndo[static_cast<std::size_t>(m_nUndoPos)]) return;
+  if (m_nUndoPos >= kUndoSteps || !m_apUndo[static_cast<std::size_t>(m_nUndoPos)] || IsBusy())
+    return;
   std::swap(m_pImage, m_apUndo[static_cast<std::size_t>(m_nUndoPos)]);
   ++m_nUndoPos;
   m_ui.RefreshPreview();
   m_bPayloadJustEmbedded = false;
+  m_bModified = true;
 }
 
 std::string CLumicraftDoc::UndoMenuText() const { return Format("&Undo (%d)", m_nUndoPos); }
@@ -357,6 +395,8 @@ bool CLumicraftDoc::IsCommandEnabled(int id) const {
       return image && idle && m_nUndoPos < kUndoSteps &&
              m_apUndo[static_cast<std::size_t>(m_nUndoPos)] != nullptr;
     case ID_APP_EXIT:
+      return idle;
+    case ID_FOLDER_SAMPLES:
       return idle;
     case ID_FOLDER_REFRESH:
     case ID_ENCRYPT_FOLDER:

@@ -52,12 +52,18 @@ class CLumicraftDoc {
   const std::string* EncryptionPasswordOrWarn();
 
   // --- Folder and selection ---------------------------------------------------------
-  void OpenFolder(const std::string& path);
+  // False when the working image may not be dropped now (busy, or the user chose to stay):
+  // nothing changed.
+  bool OpenFolder(const std::string& path);
   void ShowFolderStatistics();
   // Full path of listed image `index`, by the name found on disk.
   std::string ImagePath(int index) const;
   // The view's reaction to a click on thumbnail `index`: detection, then SelectImage.
-  void OnThumbnailSelected(int index);
+  // False when the selection must stay where it was (busy, or the user chose to stay).
+  bool OnThumbnailSelected(int index);
+  // Whether the working image may be dropped: never while an image operation owns it; with
+  // unsaved changes only after asking (Yes saves as PNG, No discards, Cancel stays).
+  bool MayReplaceWorkingImage();
   void SelectImage(int index, const std::string& hiddenName, const std::string& hiddenMessage);
   // Kind found by the thumbnail builder for listed image `index`.
   void SetImageKind(int index, int kind);
@@ -124,11 +130,15 @@ class CLumicraftDoc {
   const std::string& PrivateTempFolder();
 
   // --- Fields ---------------------------------------------------------------------------
+  // Null while an image operation runs: its worker owns the image until it hands it back.
   std::unique_ptr<image::ArgbImage> m_pImage;
   std::thread m_hWorker;  // joinable exactly while an image operation runs
   int m_nOperation = 0;
   std::int64_t m_nOperationParam = 0;
   bool m_bPayloadJustEmbedded = false;
+  // The working image differs from what was loaded or last saved: set by a finished image
+  // operation, a hide, Undo and Redo; cleared by loading and by saving.
+  bool m_bModified = false;
   int m_nFileCount = 0;
   int m_nCryCount = 0;
   int m_nImageCount = 0;
@@ -169,7 +179,9 @@ class CLumicraftDoc {
     CLumicraftDoc& doc_;
   };
 
-  void FinishImageOperation();
+  void FinishImageOperation(std::unique_ptr<image::ArgbImage> result);
+  // Makes `snapshot` (the state before a change) the newest undo step.
+  void CommitUndoSnapshot(std::unique_ptr<image::ArgbImage> snapshot);
   // The files of m_strFolder: names, kinds (all plain until detected) and counts.
   void ListFolder();
   // Re-lists the current folder after a command of ours added or removed files in it,

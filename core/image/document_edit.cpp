@@ -8,6 +8,11 @@
 
 namespace veilmark {
 
+namespace {
+// Mid-grey: the cut between dark and light, where the level is first offered.
+constexpr int kThresholdStartLevel = 128;
+}  // namespace
+
 bool CLumicraftDoc::SaveImageAs(const std::string& extension) {
   if (m_pImage && HasValidSelection()) {
     const auto path = image::SaveOutputPath(std::filesystem::u8path(m_strFolder),
@@ -24,6 +29,7 @@ bool CLumicraftDoc::SaveImageAs(const std::string& extension) {
       saved = image::SaveImage(*m_pImage, path, image::MimeTypeForExtension(extension), exists);
     }
     if (saved) {
+      m_bModified = false;
       m_ui.SetStatusText(Format("Image file saved: %s", path.filename().u8string().c_str()));
       return true;
     }
@@ -78,7 +84,7 @@ void CLumicraftDoc::OnImageOperationCommand(int commandId) {
     std::optional<int> level;
     {
       ScopedToolWindowsHidden hidden(m_ui);
-      level = m_ui.AskThreshold(0);
+      level = m_ui.AskThreshold(kThresholdStartLevel);
     }
     if (level) StartImageOperation(commandId, *level);
   } else {
@@ -91,21 +97,25 @@ void CLumicraftDoc::StartImageOperation(int commandId, std::int64_t param) {
   m_nOperation = commandId;
   m_nOperationParam = param;
   // The snapshot is taken here, on the UI thread, so the worker touches nothing but the
-  // working image; every command that could read it is disabled until it is done.
+  // image it works on.
   PushUndo();
   m_bPayloadJustEmbedded = false;
-  image::ArgbImage* target = m_pImage.get();
+  // The worker owns the image until it hands it back on the UI thread, so nothing done
+  // meanwhile (a selection, a folder, closing) can free it under the worker.
+  auto working = std::make_shared<std::unique_ptr<image::ArgbImage>>(std::move(m_pImage));
   std::weak_ptr<bool> alive = m_alive;
-  m_hWorker = std::thread([this, target, commandId, param, alive] {
-    image::ApplyImageOperation(*target, commandId, param);
-    m_ui.RunOnUiThread([this, alive] {
-      if (!alive.expired()) FinishImageOperation();
+  m_hWorker = std::thread([this, working, commandId, param, alive] {
+    image::ApplyImageOperation(**working, commandId, param);
+    m_ui.RunOnUiThread([this, working, alive] {
+      if (!alive.expired()) FinishImageOperation(std::move(*working));
     });
   });
 }
 
-void CLumicraftDoc::FinishImageOperation() {
+void CLumicraftDoc::FinishImageOperation(std::unique_ptr<image::ArgbImage> result) {
   if (m_hWorker.joinable()) m_hWorker.join();
+  m_pImage = std::move(result);
+  m_bModified = true;
   m_ui.RefreshPreview();
 }
 

@@ -107,6 +107,8 @@ bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& pa
   // Key and channel seed come from the password's bytes in the system's narrow code page.
   std::string narrow = crypto::NarrowPassword(password);
   const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(narrow);
+  // The state before the hide becomes an undo step only once the hide has changed pixels.
+  auto snapshot = std::make_unique<image::ArgbImage>(m_pImage->Clone());
   stego::EmbedResult result;
   {
     BusyScope busy(*this);
@@ -141,6 +143,8 @@ bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& pa
       return false;
   }
 
+  CommitUndoSnapshot(std::move(snapshot));
+  m_bModified = true;
   m_aRefHistogram = result.stats.before;
   m_nHistogramDelta = result.stats.histogramDelta;
   m_bHistogramIsReference = true;
@@ -159,7 +163,6 @@ void CLumicraftDoc::OnHideFile() {
   }
   const std::string* password = EncryptionPasswordOrWarn();
   if (!password) return;
-  PushUndo();
   EmbedFile(m_strFileToHide, *password);
 }
 
@@ -180,7 +183,6 @@ void CLumicraftDoc::OnHideMessage() {
   // In a private folder: never over a file of the user's that happens to have this name.
   const std::string path = JoinPath(
       PrivateTempFolder(), MessageFileName(m_arrImageNames[static_cast<std::size_t>(m_nCurrent)]));
-  PushUndo();
   {
     std::ofstream out(fs::u8path(path), std::ios::binary | std::ios::trunc);
     const std::string bytes = MessageFileBytes(m_strMessageToHide);

@@ -10,6 +10,9 @@ namespace veilmark {
 
 enum class MessageIcon { None, Question, Error, Exclamation };
 
+// The answer to a Yes/No/Cancel question.
+enum class YesNoCancel { kYes, kNo, kCancel };
+
 // Open-file dialog modes: the file to hide, to encrypt, to decrypt.
 enum class FileDialogMode { kHide = 1, kEncrypt = 2, kDecrypt = 3 };
 
@@ -84,6 +87,10 @@ class DocumentUi {
 
   // Runs `task` on the UI thread later; callable from any thread (worker completion).
   virtual void RunOnUiThread(std::function<void()> task) = 0;
+
+  // A question with Yes, No and Cancel (unsaved changes); closing the box means Cancel.
+  virtual YesNoCancel AskYesNoCancel(const std::string& text, const std::string& caption,
+                                     MessageIcon icon) = 0;
 };
 
 // Hides the visible tool windows for the lifetime of a modal dialog.

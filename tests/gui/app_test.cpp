@@ -10,7 +10,9 @@
 #include "app/preview_window.h"
 #include "app/view.h"
 #include "app/wx_document_ui.h"
+#include "core/image/argb_image.h"
 #include "core/image/command_ids.h"
+#include "core/image/imaging.h"
 #include "core/image/settings.h"
 #include "gui_test_util.h"
 
@@ -23,6 +25,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -51,12 +54,17 @@ class ScriptedUi : public WxDocumentUi {
                                       const std::string&) override {
     return pick;
   }
+  YesNoCancel AskYesNoCancel(const std::string& text, const std::string&, MessageIcon) override {
+    messages.push_back(text);
+    return unsavedAnswer;
+  }
 
   std::vector<std::string> messages;
   std::vector<bool> windowExisted;
   std::function<bool()> windowExists;
   std::optional<std::string> pick;
   bool answerYes = false;
+  YesNoCancel unsavedAnswer = YesNoCancel::kNo;
 };
 
 class AppTest : public ::testing::Test {
@@ -100,6 +108,25 @@ class AppTest : public ::testing::Test {
     return -1;
   }
   wxString Status() const { return frame->GetStatusBar()->GetStatusText(); }
+  // A left click on thumbnail `index`, as the mouse delivers it.
+  void Click(int index) {
+    CLumicraftView* view = frame->View();
+    wxMouseEvent event(wxEVT_LEFT_DOWN);
+    event.SetPosition(view->CalcScrolledPosition(view->ItemRect(index).GetPosition()) +
+                      wxPoint(20, 20));
+    view->ProcessWindowEvent(event);
+  }
+  // A click on the folder `path` in the folders window (filled there already).
+  void ClickFolder(const fs::path& path) {
+    CFoldersTreeCtrl* tree = frame->View()->m_pFoldersDlg->Tree();
+    const wxTreeItemId item = tree->FindFilled(path.u8string());
+    ASSERT_TRUE(item.IsOk()) << path;
+    tree->SelectItem(item);
+  }
+  std::string SelectedFolder() const {
+    CFoldersTreeCtrl* tree = frame->View()->m_pFoldersDlg->Tree();
+    return tree->PathOf(tree->GetSelection());
+  }
   void Command(int id) {
     wxCommandEvent event(wxEVT_MENU, ToWxId(id));
     frame->ProcessWindowEvent(event);
@@ -297,6 +324,96 @@ TEST_F(AppTest, TheListFollowsOurOwnChangesToTheFolderAndTheTreeShowsIt) {
   ASSERT_TRUE(PumpUntil([&] { return !view->IsBuilding(); }, 30000));
   EXPECT_EQ(view->FlaggedCount(), 3);
   EXPECT_EQ(tree->PathOf(tree->GetSelection()), (base / "Samples").u8string());
+}
+
+constexpr char kUnsavedQuestion[] = "The image has unsaved changes. Save them as PNG?";
+
+TEST_F(AppTest, ClicksWaitForAnOperationOnALargeImage) {
+  settings.WriteInt("VeilmarkData", 0);
+  settings.WriteString("FolderSelected", (base / "Samples").u8string());
+  fs::create_directories(base / "root" / "other");
+  {
+    image::ArgbImage large(3000, 2000);
+    for (int y = 0; y < large.Height(); ++y)
+      for (int x = 0; x < large.Width(); ++x)
+        large.SetPixel(x, y,
+                       0xFF000000u | static_cast<std::uint32_t>(x % 256) << 16 |
+                           static_cast<std::uint32_t>(y % 256));
+    ASSERT_TRUE(image::SaveImage(large, base / "Samples" / "zz_large.png", "image/png"));
+  }
+  Start();
+  CLumicraftView* view = frame->View();
+  const int large = IndexOf("zz_large.png");
+  const int other = IndexOf("mosaic.png");
+  Click(large);
+  ASSERT_EQ(view->GetSelection(), large);
+  ASSERT_EQ(doc->WorkingImage()->GetSize(), wxSize(3000, 2000));
+  const std::string folder = doc->Folder();
+  const std::string treeFolder = SelectedFolder();
+
+  Command(ID_EDIT_GRAYSCALE);
+  ASSERT_TRUE(doc->IsBusy());
+  // Until the worker hands the image back, nothing may replace it.
+  Click(other);
+  EXPECT_EQ(view->GetSelection(), large);
+  ClickFolder(base / "root" / "other");
+  EXPECT_EQ(SelectedFolder(), treeFolder) << "the tree stays on the folder shown";
+  Command(ID_FOLDER_SAMPLES);
+  Command(ID_FOLDER_REFRESH);
+  EXPECT_EQ(doc->Folder(), folder);
+  Command(ID_APP_EXIT);
+  frame->Close();
+  EXPECT_FALSE(wxPendingDelete.Member(frame));
+  EXPECT_TRUE(ui.messages.empty());
+
+  ASSERT_TRUE(PumpUntil([&] { return !doc->IsBusy(); }, 30000));
+  const wxImage gray = *doc->WorkingImage();
+  ASSERT_EQ(gray.GetSize(), wxSize(3000, 2000));
+  EXPECT_EQ(gray.GetRed(200, 100), gray.GetGreen(200, 100));
+  EXPECT_EQ(gray.GetRed(200, 100), gray.GetBlue(200, 100));
+  // Now the grayscale picture is unsaved work: leaving it asks first (answered No here).
+  Click(other);
+  EXPECT_EQ(view->GetSelection(), other);
+  EXPECT_EQ(ui.messages, std::vector<std::string>{kUnsavedQuestion});
+}
+
+TEST_F(AppTest, UnsavedChangesAreAskedForBeforeTheyAreDropped) {
+  settings.WriteInt("VeilmarkData", 0);
+  settings.WriteString("FolderSelected", (base / "Samples").u8string());
+  fs::create_directories(base / "root" / "other");
+  Start();
+  CLumicraftView* view = frame->View();
+  const int mosaic = IndexOf("mosaic.png");
+  Click(mosaic);
+  Command(ID_EDIT_NEGATIVE);
+  ASSERT_TRUE(PumpUntil([&] { return !doc->IsBusy(); }));
+  const wxImage edited = *doc->WorkingImage();
+  const std::string folder = doc->Folder();
+  const std::string treeFolder = SelectedFolder();
+
+  // Cancel: the list, the tree and the window stay where they are.
+  ui.unsavedAnswer = YesNoCancel::kCancel;
+  Click(IndexOf("desert_dunes.bmp"));
+  EXPECT_EQ(view->GetSelection(), mosaic);
+  ClickFolder(base / "root" / "other");
+  EXPECT_EQ(SelectedFolder(), treeFolder);
+  EXPECT_EQ(doc->Folder(), folder);
+  Command(ID_APP_EXIT);
+  EXPECT_FALSE(wxPendingDelete.Member(frame));
+  EXPECT_EQ(ui.messages, std::vector<std::string>(3, kUnsavedQuestion));
+  const wxImage kept = *doc->WorkingImage();
+  ASSERT_EQ(kept.GetSize(), edited.GetSize());
+  EXPECT_TRUE(std::equal(kept.GetData(), kept.GetData() + 3 * kept.GetWidth() * kept.GetHeight(),
+                         edited.GetData()));
+  EXPECT_FALSE(fs::exists(base / "Samples" / "mosaic_conv.png"));
+
+  // Yes: saved as PNG, then the program ends.
+  ui.unsavedAnswer = YesNoCancel::kYes;
+  Command(ID_APP_EXIT);
+  ASSERT_TRUE(wxPendingDelete.Member(frame));
+  EXPECT_TRUE(fs::exists(base / "Samples" / "mosaic_conv.png"));
+  wxTheApp->ProcessIdle();
+  frame = nullptr;
 }
 
 }  // namespace

@@ -145,8 +145,9 @@ TEST(ValueDialogs, RefuseWhatIsNotAValue) {
   EXPECT_FALSE(gamma.IsShown());
   EXPECT_EQ(gamma.Value(), 2.0f);
 
-  CThresholdDlg threshold(nullptr, 0);
+  CThresholdDlg threshold(nullptr);
   threshold.Show();
+  EXPECT_EQ(threshold.Edit()->GetValue(), "128") << "mid-grey, not a white picture";
   threshold.Edit()->ChangeValue("300");
   wxTEST_DIALOG(Click(threshold, wxID_OK), wxExpectModal<wxMessageDialog>(wxID_OK));
   EXPECT_TRUE(threshold.IsShown());

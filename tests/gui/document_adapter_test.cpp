@@ -44,6 +44,9 @@ class QuietUi : public DocumentUi {
   std::optional<std::string> GetClipboardText() override { return std::nullopt; }
   bool SetClipboardText(const std::string&) override { return false; }
   void RunOnUiThread(std::function<void()> task) override { wxTheApp->CallAfter(task); }
+  YesNoCancel AskYesNoCancel(const std::string&, const std::string&, MessageIcon) override {
+    return YesNoCancel::kNo;
+  }
 
   std::string status;
   int starts = 0;

@@ -39,18 +39,27 @@ class FakeDocument : public app::AppDocument {
     return image.IsOk() ? std::optional<wxImage>(image) : std::nullopt;
   }
   bool HasImage() const override { return image.IsOk(); }
+  bool MayReplaceWorkingImage() override {
+    ++replaceQuestions;
+    return mayReplace;
+  }
   void ReleaseImage() override {
     image = wxImage();
     ++releases;
   }
   std::string Folder() const override { return folder; }
-  void OpenFolder(const std::string& path) override {
-    if (!refuseOpen) folder = path;
+  bool OpenFolder(const std::string& path) override {
     opened.push_back(path);
+    if (!mayReplace || refuseOpen) return false;
+    folder = path;
+    return true;
   }
   std::vector<std::string> ImageNames() const override { return names; }
   std::string ImagePath(int index) const override { return folder + "/" + names.at(index); }
-  void OnThumbnailSelected(int index) override { selected.push_back(index); }
+  bool OnThumbnailSelected(int index) override {
+    selected.push_back(index);
+    return mayReplace;
+  }
   void SetImageKind(int index, int kind) override { kinds.push_back({index, kind}); }
   app::ThumbnailMaker MakeThumbnailMaker() const override { return maker; }
 
@@ -58,6 +67,7 @@ class FakeDocument : public app::AppDocument {
   std::string undoText = "&Undo (0)";
   bool busy = false;
   bool refuseOpen = false;  // OpenFolder keeps the folder (busy, a cancelled question)
+  bool mayReplace = true;  // false: selections, folders and closing are refused
   wxImage image;
   std::string folder;
   std::vector<std::string> names;
@@ -71,6 +81,7 @@ class FakeDocument : public app::AppDocument {
   std::vector<std::pair<int, int>> kinds;
   int messageItemUpdates = 0;
   int releases = 0;
+  int replaceQuestions = 0;
 };
 
 }  // namespace veilmark::test

@@ -17,7 +17,10 @@ class GridTest : public ::testing::Test {
     std::vector<wxString> captions;
     for (int i = 0; i < 20; ++i) captions.push_back(wxString::Format("image%02d.png", i));
     grid->SetItems(captions, wxBitmap(150, 135));
-    grid->SetOnSelected([this](int index) { selected.push_back(index); });
+    grid->SetOnSelected([this](int index) {
+      selected.push_back(index);
+      return accept;
+    });
   }
   void TearDown() override { frame->Destroy(); }
   void Key(int code) {
@@ -29,6 +32,7 @@ class GridTest : public ::testing::Test {
   wxFrame* frame = nullptr;
   ThumbnailGrid* grid = nullptr;
   std::vector<int> selected;
+  bool accept = true;
 };
 
 TEST_F(GridTest, FillsRowsFirstAndFindsItemsUnderThePointer) {
@@ -56,6 +60,18 @@ TEST_F(GridTest, KeysMoveTheSelectionAndKeepItVisible) {
   EXPECT_EQ(grid->GetSelection(), 19);
   Key(WXK_HOME);
   EXPECT_EQ(grid->GetSelection(), 0);
+}
+
+TEST_F(GridTest, ARefusedSelectionGoesBack) {
+  grid->Select(3);
+  accept = false;
+  grid->Select(5);
+  Key(WXK_DOWN);
+  EXPECT_EQ(selected, (std::vector<int>{3, 5, 5}));
+  EXPECT_EQ(grid->GetSelection(), 3);
+  accept = true;
+  grid->Select(5);
+  EXPECT_EQ(grid->GetSelection(), 5);
 }
 
 }  // namespace

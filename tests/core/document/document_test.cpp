@@ -171,6 +171,133 @@ TEST_F(DocumentTest, ImageOperationRunsOnAWorkerAndDisablesImageCommands) {
   ui.WaitAndDrainUiQueue();
 }
 
+TEST_F(DocumentTest, NothingReplacesOrFreesTheImageWhileAnOperationWorksOnIt) {
+  WritePng(folder / "a.png", 8, 8);
+  WritePng(folder / "b.png", 8, 8, 3);
+  OpenAndSelect("a.png");
+  // Large enough that the worker is still at it while the calls below come in.
+  doc->m_pImage = std::make_unique<image::ArgbImage>(NoiseImage(2400, 1600));
+  const std::uint32_t pixel = doc->m_pImage->At(10, 10);
+  ASSERT_TRUE(doc->OnCommand(ID_EDIT_GRAYSCALE));
+  ASSERT_TRUE(doc->IsBusy());
+  for (int id : {ID_FOLDER_SAMPLES, ID_FOLDER_REFRESH, ID_EDIT_UNDO, ID_APP_EXIT})
+    EXPECT_FALSE(doc->IsCommandEnabled(id)) << id;
+
+  // Every way to replace or free the working image is refused until the worker is done.
+  EXPECT_FALSE(doc->OnThumbnailSelected(1));
+  doc->SelectImage(1, "", "");
+  EXPECT_FALSE(doc->OpenFolder(folder.str()));
+  EXPECT_FALSE(doc->MayReplaceWorkingImage());
+  doc->OnEditUndo();
+  doc->OnEditRedo();
+  doc->PushUndo();
+  doc->OnCommand(ID_FOLDER_SAMPLES);
+  EXPECT_EQ(doc->m_nCurrent, 0);
+  EXPECT_EQ(doc->m_nUndoPos, 1);
+  EXPECT_EQ(ui.builderStops, 1);  // only the first opening
+  EXPECT_TRUE(ui.questions.empty());
+
+  ui.WaitAndDrainUiQueue();
+  ASSERT_FALSE(doc->IsBusy());
+  ASSERT_NE(doc->m_pImage, nullptr);
+  const std::uint32_t gray = doc->m_pImage->At(10, 10);
+  EXPECT_EQ(gray & 0xFF, (gray >> 8) & 0xFF);
+  EXPECT_EQ(gray & 0xFF, (gray >> 16) & 0xFF);
+  doc->OnEditUndo();
+  EXPECT_EQ(doc->m_pImage->At(10, 10), pixel);
+
+  // Destroying the document while the worker runs waits for it; its late report is dropped.
+  ASSERT_TRUE(doc->OnCommand(ID_EDIT_NEGATIVE));
+  doc.reset();
+  ui.WaitAndDrainUiQueue();
+}
+
+// The question before unsaved changes are dropped, for each way of dropping them.
+TEST_F(DocumentTest, UnsavedChangesAreSavedDiscardedOrKept) {
+  WritePng(folder / "a.png", 8, 8);
+  WritePng(folder / "b.png", 8, 8, 3);
+  TempFolder other;
+  enum Trigger { kSelect, kOpenFolder, kExit };
+  const char* const kQuestion = "The image has unsaved changes. Save them as PNG?";
+  for (Trigger trigger : {kSelect, kOpenFolder, kExit}) {
+    for (YesNoCancel answer : {YesNoCancel::kYes, YesNoCancel::kNo, YesNoCancel::kCancel}) {
+      SCOPED_TRACE(::testing::Message()
+                   << "trigger " << trigger << ", answer " << static_cast<int>(answer));
+      fs::remove(folder / "a_conv.png");
+      ui.yesNoCancelAnswers = {YesNoCancel::kNo};  // drops what the last round kept
+      OpenAndSelect("a.png");
+      ui.questions.clear();
+      // Loading, and saving, leave nothing to ask about.
+      EXPECT_TRUE(doc->MayReplaceWorkingImage());
+      ASSERT_TRUE(doc->OnCommand(ID_EDIT_NEGATIVE));
+      ui.WaitAndDrainUiQueue();
+      const image::ArgbImage edited = doc->m_pImage->Clone();
+
+      ui.yesNoCancelAnswers = {answer};
+      bool left = false;
+      switch (trigger) {
+        case kSelect:
+          left = doc->OnThumbnailSelected(1);
+          break;
+        case kOpenFolder:
+          left = doc->OpenFolder(other.str());
+          break;
+        case kExit:
+          left = doc->MayReplaceWorkingImage();
+          break;
+      }
+      ASSERT_EQ(ui.questions, std::vector<std::string>{kQuestion});
+      EXPECT_EQ(left, answer != YesNoCancel::kCancel);
+      EXPECT_EQ(fs::exists(folder / "a_conv.png"), answer == YesNoCancel::kYes);
+      if (answer == YesNoCancel::kYes) {
+        EXPECT_EQ(image::DecodeImageFile(folder / "a_conv.png"), edited);
+      }
+      if (answer == YesNoCancel::kCancel) {
+        EXPECT_EQ(doc->m_nCurrent, 0);
+        EXPECT_EQ(doc->m_strFolder, folder.str());
+        ASSERT_NE(doc->m_pImage, nullptr);
+        EXPECT_EQ(*doc->m_pImage, edited);
+        EXPECT_EQ(doc->m_nUndoPos, 1);
+      } else if (trigger == kSelect) {
+        EXPECT_EQ(doc->m_nCurrent, 1);
+      } else if (trigger == kOpenFolder) {
+        EXPECT_EQ(doc->m_strFolder, other.str());
+      }
+      // Once saved or loaded anew there is nothing left to ask about.
+      if (answer == YesNoCancel::kYes || (answer == YesNoCancel::kNo && trigger != kExit)) {
+        ui.questions.clear();
+        EXPECT_TRUE(doc->MayReplaceWorkingImage());
+        EXPECT_TRUE(ui.questions.empty());
+      }
+    }
+  }
+}
+
+TEST_F(DocumentTest, UndoAndARefusedSaveKeepTheQuestion) {
+  WritePng(folder / "a.png", 8, 8);
+  OpenAndSelect("a.png");
+  ASSERT_TRUE(doc->OnCommand(ID_EDIT_MIRROR));
+  ui.WaitAndDrainUiQueue();
+  ASSERT_TRUE(doc->SaveImageAs("png"));
+  doc->OnEditUndo();  // differs from the saved file again
+  ui.yesNoCancelAnswers = {YesNoCancel::kCancel};
+  EXPECT_FALSE(doc->MayReplaceWorkingImage());
+  // A save that fails keeps the image: nothing is dropped on the strength of a failed write.
+  fs::remove_all(folder.path());
+  ui.yesNoCancelAnswers = {YesNoCancel::kYes};
+  EXPECT_FALSE(doc->OnThumbnailSelected(-1));
+  EXPECT_EQ(ui.LastMessage(), "Error saving image file.");
+  EXPECT_EQ(doc->m_nCurrent, 0);
+}
+
+TEST_F(DocumentTest, ThresholdStartsAtMidGrey) {
+  WritePng(folder / "p.png", 8, 8);
+  OpenAndSelect("p.png");
+  ui.thresholdAnswers = {std::nullopt};
+  doc->OnCommand(ID_EDIT_THRESHOLD);
+  EXPECT_EQ(ui.thresholdStarts, std::vector<int>{128});
+}
+
 TEST_F(DocumentTest, SaveNamesAndStatus) {
   fs::create_directory(folder / "my.pics");
   WritePng(folder / "my.pics" / "Beach.png", 16, 16);

@@ -52,6 +52,8 @@ class FakeUi : public DocumentUi {
   std::function<bool(MessageDialogModel&)> messageDialog;
   std::deque<std::optional<float>> gammaAnswers;
   std::deque<std::optional<int>> thresholdAnswers;
+  std::vector<int> thresholdStarts;            // the level each Threshold dialog was opened with
+  std::deque<YesNoCancel> yesNoCancelAnswers;  // Cancel once they run out
   int cancelProgressAt = -1;  // UpdateProgress returns false from this value on
   std::deque<std::function<void()>> uiQueue;
 
@@ -140,7 +142,8 @@ class FakeUi : public DocumentUi {
     gammaAnswers.pop_front();
     return a;
   }
-  std::optional<int> AskThreshold(int) override {
+  std::optional<int> AskThreshold(int initial) override {
+    thresholdStarts.push_back(initial);
     if (thresholdAnswers.empty()) return std::nullopt;
     auto a = thresholdAnswers.front();
     thresholdAnswers.pop_front();
@@ -164,6 +167,13 @@ class FakeUi : public DocumentUi {
       uiQueue.push_back(std::move(task));
     }
     uiPosted_.notify_one();
+  }
+  YesNoCancel AskYesNoCancel(const std::string& text, const std::string&, MessageIcon) override {
+    questions.push_back(text);
+    if (yesNoCancelAnswers.empty()) return YesNoCancel::kCancel;
+    const YesNoCancel answer = yesNoCancelAnswers.front();
+    yesNoCancelAnswers.pop_front();
+    return answer;
   }
 
  private:

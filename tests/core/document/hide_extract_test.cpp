@@ -123,6 +123,9 @@ TEST_F(HideTest, RefusalsAndUndo) {
   TempFolder elsewhere;
   WriteFile(elsewhere / "fits.bin", std::string(1056, 'x'));
   WriteFile(elsewhere / "big.bin", std::string(1057, 'x'));
+  // Refused by the embedding engine itself, after the document's own checks.
+  const std::string longName = std::string(81, 'n') + ".bin";
+  WriteFile(elsewhere / longName, "x");
   OpenAndSelect("small.png");
   const image::ArgbImage original = doc->m_pImage->Clone();
 
@@ -134,6 +137,15 @@ TEST_F(HideTest, RefusalsAndUndo) {
                 "\n\nYou need at least a image with a storage capacity of 1 Ks (1251 bytes)\n"
                 "Minimum resolution: 101 x 101 pixels");
   EXPECT_EQ(*doc->m_pImage, original);
+  doc->m_strFileToHide = (elsewhere / longName).u8string();
+  const auto shown = ui.messages.size();
+  doc->OnCommand(ID_HIDE_FILE);
+  EXPECT_EQ(ui.messages.size(), shown + 1);
+  EXPECT_EQ(*doc->m_pImage, original);
+  // A hide that changed nothing is no undo step and no unsaved change.
+  EXPECT_EQ(doc->UndoMenuText(), "&Undo (0)");
+  EXPECT_FALSE(doc->IsCommandEnabled(ID_EDIT_UNDO));
+  EXPECT_FALSE(doc->m_bModified);
 
   doc->m_arrPasswords[0].clear();
   doc->m_strFileToHide = (elsewhere / "fits.bin").u8string();
@@ -144,9 +156,10 @@ TEST_F(HideTest, RefusalsAndUndo) {
   doc->m_arrPasswords[0] = "quintus4072";
   doc->OnCommand(ID_HIDE_FILE);
   EXPECT_TRUE(doc->m_bPayloadJustEmbedded);
+  EXPECT_TRUE(doc->m_bModified);
   EXPECT_NE(*doc->m_pImage, original);
+  EXPECT_EQ(doc->UndoMenuText(), "&Undo (1)");
   doc->OnEditUndo();
-  doc->OnEditUndo();  // the refused hide also left a snapshot
   EXPECT_EQ(*doc->m_pImage, original);
   EXPECT_FALSE(doc->m_bPayloadJustEmbedded);
 
