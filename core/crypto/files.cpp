@@ -188,21 +188,38 @@ SlotDecryption DecryptFileWithSlots(const fs::path& input, const fs::path& outpu
   InputFile source;
   if (!source.Open(input)) return {FileStatus::kInputUnreadable};
   if (!WholeBlocks(source)) return {};
-  SlotDecryption fit;
-  const KeyAndIV* fitKeys = nullptr;
+  struct Fit {
+    int slot, form;
+    const KeyAndIV* keys;
+    std::size_t padding;
+  };
+  std::vector<Fit> fits;
   for (int slot = 0; slot < kPasswordSlots; ++slot) {
     for (int form = 0; form < slots.FormCount(slot); ++form) {
       const KeyAndIV& keys = slots.Keys(slot, form);
-      if (LastBlockPadding(source, keys) == 0) continue;
+      const std::size_t padding = LastBlockPadding(source, keys);
+      if (padding == 0) continue;
       // The same password in two slots is one key, not a second opinion.
-      if (fitKeys && fitKeys->key == keys.key && fitKeys->iv == keys.iv) continue;
-      if (fitKeys) return {FileStatus::kAmbiguous};
-      fit.slot = slot;
-      fit.form = form;
-      fitKeys = &keys;
+      const bool seen = std::any_of(fits.begin(), fits.end(), [&keys](const Fit& f) {
+        return f.keys->key == keys.key && f.keys->iv == keys.iv;
+      });
+      if (!seen) fits.push_back({slot, form, &keys, padding});
     }
   }
-  if (!fitKeys) return {};
+  if (fits.empty()) return {};
+  // Several keys fit: one whose padding is longer than a byte wins over fits of the weak
+  // one-byte kind (a wrong key gives a longer one about 1 time in 65536); otherwise the
+  // right one cannot be told.
+  const auto strong = [](const Fit& f) { return f.padding > 1; };
+  auto chosen = fits.begin();
+  if (fits.size() > 1) {
+    if (std::count_if(fits.begin(), fits.end(), strong) != 1) return {FileStatus::kAmbiguous};
+    chosen = std::find_if(fits.begin(), fits.end(), strong);
+  }
+  SlotDecryption fit;
+  fit.slot = chosen->slot;
+  fit.form = chosen->form;
+  const KeyAndIV* fitKeys = chosen->keys;
   std::size_t padding = 0;
   fit.status = DecryptOpenFile(source, input, output, *fitKeys, options, &padding);
   fit.paddingLength = static_cast<int>(padding);

@@ -64,8 +64,9 @@ struct SlotDecryption {
 
 // Checks every form of every defined slot on the last block (a wrong one costs its key
 // derivation, once per keyring, and one block of the file). Exactly one fitting key
-// decrypts; fits by keys that differ give kAmbiguous and write nothing, since the right one
-// cannot be told apart.
+// decrypts. Among several keys that differ, the one fit with a padding longer than a byte
+// decrypts when all others are one-byte fits; any other mix gives kAmbiguous and writes
+// nothing, since the right one cannot be told apart.
 SlotDecryption DecryptFileWithSlots(const std::filesystem::path& input,
                                     const std::filesystem::path& output, const SlotKeyring& slots,
                                     const FileOptions& options = {});

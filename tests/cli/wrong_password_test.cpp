@@ -41,10 +41,12 @@ TEST_F(CliTest, ChanceFitsKeepTheCryRecoverable) {
        true, Cry::kInTrash},
       {"decrypt-folder . --keep --password-file pw", "right-password\n", 0,
        "1 files successfully decrypted", true, Cry::kInPlace},
-      {"decrypt-folder . --password-file pw", "right-password\nwrong-665\n", 1,
+      {"decrypt-folder . --password-file pw", "wrong-607\nwrong-665\n", 1,
        "'doc.cry': NOT decrypted: more than one password fits it; left as it is (give only its "
        "own password)",
        false, Cry::kInPlace},
+      {"decrypt-folder . --password-file pw", "right-password\nwrong-665\n", 0,
+       "1 files successfully decrypted", true, Cry::kInTrash},
   };
   const fs::path trashed = home_ / "data" / "Trash" / "files" / "doc.cry";
   for (const Case& c : cases) {
