@@ -181,6 +181,15 @@ CFoldersDlg::CFoldersDlg(wxWindow* owner, OnFolder onFolder, OnCommand onCommand
 
   tree_->Bind(wxEVT_TREE_SEL_CHANGED, &CFoldersDlg::OnSelChanged, this);
   tree_->Bind(wxEVT_CONTEXT_MENU, &CFoldersDlg::OnContextMenu, this);
+  // The window takes its stored size after the first selection was scrolled into view:
+  // a resize that would cut the current folder off scrolls it back in.
+  tree_->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    event.Skip();
+    CallAfter([this] {
+      const wxTreeItemId selection = tree_->GetSelection();
+      if (selection.IsOk()) tree_->EnsureVisible(selection);
+    });
+  });
   Bind(wxEVT_MENU, [this](wxCommandEvent& event) { onCommand_(ToCommandId(event.GetId())); });
   HideOnClose(*this);
 
