@@ -382,6 +382,27 @@ TEST_F(FrameTest, FolderTreeSelectsTheCurrentFolderWithoutOpeningItAgain) {
   EXPECT_EQ(tree->PathOf(tree->GetSelection()), root.utf8_string());
 }
 
+// The window takes its stored size after the current folder was scrolled into view.
+TEST_F(FrameTest, TheCurrentFolderStaysInViewWhenTheTreeIsResized) {
+  for (int i = 0; i < 40; ++i) wxFileName::Mkdir(root + wxString::Format("/f%02d", i));
+  Close(true);
+  frame = Start();
+  CFoldersDlg* folders = frame->View()->m_pFoldersDlg;
+  CFoldersTreeCtrl* tree = folders->Tree();
+  const auto inView = [tree] {
+    wxRect rect;
+    return tree->GetBoundingRect(tree->GetSelection(), rect) && rect.GetTop() >= 0 &&
+           rect.GetBottom() < tree->GetClientSize().y;
+  };
+  folders->SetSize(300, 700);
+  doc.folder = (root + "/f39").utf8_string();
+  frame->View()->StartThumbnailBuilder();
+  ASSERT_EQ(tree->PathOf(tree->GetSelection()), doc.folder);
+  EXPECT_TRUE(PumpUntil(inView));
+  folders->SetSize(300, 200);
+  EXPECT_TRUE(PumpUntil([&] { return tree->GetClientSize().y <= 200 && inView(); }));
+}
+
 TEST_F(FrameTest, ExpandingAFolderReadsItsSubfoldersAgain) {
   wxFileName::Mkdir(root + "/Beta/inner", wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
   wxFileName::Mkdir(root + "/alpha");
