@@ -68,19 +68,9 @@ class StaleTemporaryCleaner {
 
 const Option kKeepOption{"--keep", "", "leave each .cry file where it is after decrypting it"};
 
-// The keyring of this command; the slots are copied into it and wiped here.
-std::unique_ptr<crypto::SlotKeyring> Keyring(const Invocation& inv, PasswordUse use,
-                                             bool stdinHoldsData, int& exitCode) {
-  std::optional<crypto::PasswordSlots> slots = GetPasswords(inv, use, stdinHoldsData, exitCode);
-  if (!slots) return nullptr;
-  auto ring = std::make_unique<crypto::SlotKeyring>(*slots);
-  WipeSlots(*slots);
-  return ring;
-}
-
 int RunEncrypt(const Invocation& inv) {
   int exitCode = kExitOk;
-  const auto ring = Keyring(inv, PasswordUse::kEncrypt, false, exitCode);
+  const auto ring = GetKeyring(inv, PasswordUse::kEncrypt, false, exitCode);
   if (!ring) return exitCode;
   const crypto::FileOptions options{inv.Has(ForceOption().name)};
   StaleTemporaryCleaner cleaner;
@@ -106,7 +96,7 @@ int RunEncrypt(const Invocation& inv) {
 
 int RunDecrypt(const Invocation& inv) {
   int exitCode = kExitOk;
-  const auto ring = Keyring(inv, PasswordUse::kDecrypt, false, exitCode);
+  const auto ring = GetKeyring(inv, PasswordUse::kDecrypt, false, exitCode);
   if (!ring) return exitCode;
   const crypto::FileOptions options{inv.Has(ForceOption().name)};
   StaleTemporaryCleaner cleaner;
@@ -165,7 +155,7 @@ std::string ReadStandardInput() {
 
 int RunMessageEncrypt(const Invocation& inv) {
   int exitCode = kExitOk;
-  const auto ring = Keyring(inv, PasswordUse::kEncrypt, true, exitCode);
+  const auto ring = GetKeyring(inv, PasswordUse::kEncrypt, true, exitCode);
   if (!ring) return exitCode;
   std::string text = ReadStandardInput();
   // The final line break that every shell tool adds is not part of the message.
@@ -182,7 +172,7 @@ int RunMessageEncrypt(const Invocation& inv) {
 
 int RunMessageDecrypt(const Invocation& inv) {
   int exitCode = kExitOk;
-  const auto ring = Keyring(inv, PasswordUse::kDecrypt, true, exitCode);
+  const auto ring = GetKeyring(inv, PasswordUse::kDecrypt, true, exitCode);
   if (!ring) return exitCode;
   const std::string block = ReadStandardInput();
   if (block.find_first_not_of(" \t\r\n") == std::string::npos) {

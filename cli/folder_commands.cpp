@@ -103,8 +103,8 @@ int Finish(const crypto::FolderCryptResult& result, const std::string& status,
            bool skippedFails = false) {
   if (result.cancelled) PrintError("interrupted: the files done so far stay done");
   PrintError(status);
-  return result.cancelled || result.failed > 0 || result.ambiguous > 0 ||
-                 result.notTrashed > 0 || (skippedFails && result.skipped > 0)
+  return result.cancelled || result.failed > 0 || result.ambiguous > 0 || result.notTrashed > 0 ||
+                 (skippedFails && result.skipped > 0)
              ? kExitFailed
              : kExitOk;
 }
@@ -165,11 +165,8 @@ int RunDecryptFolder(const Invocation& inv) {
     return kExitOk;
   }
   int exitCode = kExitOk;
-  std::optional<crypto::PasswordSlots> slots =
-      GetPasswords(inv, PasswordUse::kDecrypt, false, exitCode);
-  if (!slots) return exitCode;
-  const crypto::SlotKeyring keyring(*slots);
-  WipeSlots(*slots);
+  const auto keyring = GetKeyring(inv, PasswordUse::kDecrypt, false, exitCode);
+  if (!keyring) return exitCode;
   crypto::DecryptFolderOptions options;
   options.keepCry = inv.Has(kKeepOption.name);
   options.onFailure = ReportFile;
@@ -193,7 +190,7 @@ int RunDecryptFolder(const Invocation& inv) {
   crypto::FolderCryptResult result;
   {
     StopBetweenFiles stop;
-    result = crypto::DecryptFolderFiles(files, keyring, StopBetweenFiles::Progress, options);
+    result = crypto::DecryptFolderFiles(files, *keyring, StopBetweenFiles::Progress, options);
   }
   return Finish(result, crypto::DecryptFolderStatus(result));
 }

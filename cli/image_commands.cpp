@@ -303,18 +303,15 @@ int RunExtract(const Invocation& inv) {
   std::optional<image::ArgbImage> carrier = LoadImage(imagePath);
   if (!carrier) return kExitFailed;
   int exitCode = kExitOk;
-  std::optional<crypto::PasswordSlots> slots =
-      GetPasswords(inv, PasswordUse::kDecrypt, false, exitCode);
-  if (!slots) return exitCode;
-  const crypto::SlotKeyring keyring(*slots);
-  WipeSlots(*slots);
+  const auto keyring = GetKeyring(inv, PasswordUse::kDecrypt, false, exitCode);
+  if (!keyring) return exitCode;
 
   std::optional<stego::HiddenHeader> header;
   std::optional<std::string> content;
   {
     EngineReportsMuted muted;
-    header = stego::DetectHiddenPayload(*carrier, keyring);
-    if (header) content = stego::ReadHiddenContent(*carrier, keyring, *header);
+    header = stego::DetectHiddenPayload(*carrier, *keyring);
+    if (header) content = stego::ReadHiddenContent(*carrier, *keyring, *header);
   }
   if (!header) {
     PrintError(Quoted(imagePath) + ": nothing hidden found with these passwords");
@@ -442,14 +439,11 @@ int RunScan(const Invocation& inv) {
   }
 
   const bool json = inv.Has("--json");
-  std::optional<crypto::SlotKeyring> keyring;
+  std::unique_ptr<crypto::SlotKeyring> keyring;
   if (!images.empty()) {
     int exitCode = kExitOk;
-    std::optional<crypto::PasswordSlots> slots =
-        GetPasswords(inv, PasswordUse::kDecrypt, false, exitCode);
-    if (!slots) return exitCode;
-    keyring.emplace(*slots);
-    WipeSlots(*slots);
+    keyring = GetKeyring(inv, PasswordUse::kDecrypt, false, exitCode);
+    if (!keyring) return exitCode;
   }
   for (ScanEntry& entry : images) {
     {
@@ -519,15 +513,12 @@ int CheckLossyCopy(const Invocation& inv, const fs::path& imagePath, const image
     }
   }
   int exitCode = kExitOk;
-  std::optional<crypto::PasswordSlots> slots =
-      GetPasswords(inv, PasswordUse::kDecrypt, false, exitCode);
-  if (!slots) return exitCode;
-  const crypto::SlotKeyring keyring(*slots);
-  WipeSlots(*slots);
+  const auto keyring = GetKeyring(inv, PasswordUse::kDecrypt, false, exitCode);
+  if (!keyring) return exitCode;
   std::optional<stego::HiddenHeader> header;
   {
     EngineReportsMuted muted;
-    header = stego::DetectHiddenPayload(image, keyring);
+    header = stego::DetectHiddenPayload(image, *keyring);
   }
   if (!header) return kExitOk;
   PrintError(

@@ -273,4 +273,13 @@ std::optional<crypto::PasswordSlots> GetPasswords(const Invocation& inv, Passwor
   return slots;
 }
 
+std::unique_ptr<crypto::SlotKeyring> GetKeyring(const Invocation& inv, PasswordUse use,
+                                                bool stdinHoldsData, int& exitCode) {
+  std::optional<crypto::PasswordSlots> slots = GetPasswords(inv, use, stdinHoldsData, exitCode);
+  if (!slots) return nullptr;
+  auto ring = std::make_unique<crypto::SlotKeyring>(*slots);
+  WipeSlots(*slots);
+  return ring;
+}
+
 }  // namespace veilmark::cli

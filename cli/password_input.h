@@ -5,6 +5,7 @@
 #include "cli/cli.h"
 #include "core/crypto/passwords.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -32,6 +33,11 @@ std::optional<crypto::PasswordSlots> GetPasswords(const Invocation& inv, Passwor
 bool ParsePasswordLines(const std::string& text, crypto::PasswordSlots& slots, std::string& error);
 
 void WipeSlots(crypto::PasswordSlots& slots);
+
+// The keyring of a command: the slots of GetPasswords are copied into it and wiped. On
+// failure as GetPasswords (null).
+std::unique_ptr<crypto::SlotKeyring> GetKeyring(const Invocation& inv, PasswordUse use,
+                                                bool stdinHoldsData, int& exitCode);
 
 // The one password that encrypts (slot 1 of GetPasswords with PasswordUse::kEncrypt);
 // the other slots are wiped. On failure as GetPasswords.

@@ -14,7 +14,6 @@ namespace veilmark::cli {
 
 namespace {
 
-
 int RunSlots(const Invocation&) {
   StoredPasswords stored = LoadStoredPasswords();
   if (!stored.stored) {
