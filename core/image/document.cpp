@@ -114,18 +114,22 @@ bool CLumicraftDoc::OpenFolder(const std::string& path) {
   if (!MayReplaceWorkingImage()) return false;
   m_ui.StopThumbnailBuilder();
   m_strFolder = path;
+  DropWorkingImage();
+  m_ui.SetStatusText({});
+  ListFolder();
+  m_ui.StartThumbnailBuilder();
+  ShowFolderStatistics();
+  return true;
+}
+
+void CLumicraftDoc::DropWorkingImage() {
+  m_nCurrent = -1;
   m_pImage.reset();
   m_bModified = false;
   ClearUndo();
   m_ui.RefreshPreview();
   m_ui.ShowMessagePanel({}, {}, false, false);
   RemoveTempImage();
-  m_ui.SetStatusText({});
-  m_nCurrent = -1;
-  ListFolder();
-  m_ui.StartThumbnailBuilder();
-  ShowFolderStatistics();
-  return true;
 }
 
 void CLumicraftDoc::ListFolder() {
@@ -184,13 +188,7 @@ void CLumicraftDoc::RefreshCurrentFolder(const std::string& status) {
     m_nCurrent = static_cast<int>(kept - m_arrDiskNames.begin());
     m_arrKinds[static_cast<std::size_t>(m_nCurrent)] = kind;
   } else {
-    m_nCurrent = -1;
-    m_pImage.reset();
-    m_bModified = false;
-    ClearUndo();
-    m_ui.RefreshPreview();
-    m_ui.ShowMessagePanel({}, {}, false, false);
-    RemoveTempImage();
+    DropWorkingImage();
   }
   m_ui.StartThumbnailBuilder();
   ShowFolderStatistics();

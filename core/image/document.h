@@ -182,6 +182,8 @@ class CLumicraftDoc {
   void FinishImageOperation(std::unique_ptr<image::ArgbImage> result);
   // Makes `snapshot` (the state before a change) the newest undo step.
   void CommitUndoSnapshot(std::unique_ptr<image::ArgbImage> snapshot);
+  // No image selected: the working image, its undo steps and what the preview shows go.
+  void DropWorkingImage();
   // The files of m_strFolder: names, kinds (all plain until detected) and counts.
   void ListFolder();
   // Re-lists the current folder after a command of ours added or removed files in it,
