@@ -320,7 +320,9 @@ TEST_F(AppTest, TheListFollowsOurOwnChangesToTheFolderAndTheTreeShowsIt) {
   Command(ID_DECRYPT_FOLDER);
   EXPECT_EQ(view->GetItemCount(), 8);
   EXPECT_FALSE(view->FolderInfoLabel()->IsShown());
-  EXPECT_EQ(Status(), "8 files successfully decrypted");
+  // The Samples are drawn anew on each build, so a genuine one-byte padding may add the
+  // "only possibly" note.
+  EXPECT_EQ(Status().rfind("8 files successfully decrypted", 0), 0u) << Status();
   ASSERT_TRUE(PumpUntil([&] { return !view->IsBuilding(); }, 30000));
   EXPECT_EQ(view->FlaggedCount(), 3);
   EXPECT_EQ(tree->PathOf(tree->GetSelection()), (base / "Samples").u8string());
