@@ -50,6 +50,16 @@ class ArgbImage final : public stego::PixelGrid {
     return copy;
   }
 
+  // Makes the image width x height (0 x 0 when either is below 1), keeping the buffer's
+  // capacity so that a worker can decode picture after picture into one image. The pixels'
+  // values are unspecified afterwards.
+  void Resize(int width, int height) {
+    const bool some = width > 0 && height > 0;
+    width_ = some ? width : 0;
+    height_ = some ? height : 0;
+    pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+  }
+
   int Width() const override { return width_; }
   int Height() const override { return height_; }
   bool Empty() const { return pixels_.empty(); }

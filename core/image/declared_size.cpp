@@ -162,4 +162,15 @@ bool DeclaredSizeAcceptable(const ReadAt& read, std::uint64_t fileSize) {
   return true;
 }
 
+bool PictureSizeAcceptable(std::int64_t width, std::int64_t height, std::uint64_t fileBytes,
+                           std::uint64_t maxPixelsPerByte) {
+  if (width < 1 || height < 1) return false;
+  const auto w = static_cast<std::uint64_t>(width);
+  const auto h = static_cast<std::uint64_t>(height);
+  if (w > kMaxDeclaredPixels || h > kMaxDeclaredPixels) return false;
+  const std::uint64_t pixels = w * h;  // both at most 2^27: no overflow
+  if (pixels > kMaxDeclaredPixels) return false;
+  return maxPixelsPerByte == 0 || pixels / maxPixelsPerByte <= fileBytes;
+}
+
 }  // namespace veilmark::image

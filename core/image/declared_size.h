@@ -12,6 +12,13 @@ namespace veilmark::image {
 // 2^27 pixels: above any camera's picture, yet a decoded copy stays under about 1 GiB.
 inline constexpr std::uint64_t kMaxDeclaredPixels = std::uint64_t{1} << 27;
 
+// The one check every decoder makes once it has read a header and before it allocates
+// anything sized by the picture: false for a side below 1, above kMaxDeclaredPixels pixels,
+// or when the pixels could not come from `fileBytes` bytes even at the format's best
+// compression, `maxPixelsPerByte` (0 where the format has no such bound).
+bool PictureSizeAcceptable(std::int64_t width, std::int64_t height, std::uint64_t fileBytes,
+                           std::uint64_t maxPixelsPerByte = 0);
+
 // Reads up to `size` bytes at `offset` into `out` and returns how many it read.
 using ReadAt =
     std::function<std::size_t(std::uint64_t offset, unsigned char* out, std::size_t size)>;

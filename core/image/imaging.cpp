@@ -216,14 +216,20 @@ std::optional<std::vector<unsigned char>> ReadImageFileBytes(const std::filesyst
 }
 
 ArgbImage DecodeImageFile(const std::filesystem::path& path) {
-  // Decoded from a copy in memory: a file rewritten while it is decoded gives a failed or
-  // odd picture, never a decoder reading a file that changes under it.
-  const auto bytes = ReadImageFileBytes(path);
-  if (!bytes || bytes->empty()) return {};
-  return DecodeImageData(bytes->data(), bytes->size());
+  ImageReader reader;
+  ArgbImage image;
+  if (!reader.Open(path) || !reader.ReadRest(image)) return {};
+  return image;
 }
 
 ArgbImage DecodeImageData(const void* data, std::size_t size) {
+  ImageReader reader;
+  ArgbImage image;
+  if (!reader.Open(MemorySource(data, size)) || !reader.ReadRest(image)) return {};
+  return image;
+}
+
+ArgbImage DecodeImageDataWhole(const void* data, std::size_t size) {
   if (data == nullptr || size == 0) return {};
   const auto* bytes = static_cast<const unsigned char*>(data);
   if (IsBmpSignature(bytes, size)) return DecodeBmp(bytes, size);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/image/argb_image.h"
+#include "core/image/decoder.h"
 
 #include <wx/image.h>
 
@@ -26,10 +27,6 @@ void InitImageHandlers();
 // True once InitImageHandlers() has run (the file dialogs refuse to open before that).
 bool ImagingReady();
 
-// The largest image file read: a picture of kMaxDeclaredPixels at 8 bytes per pixel
-// (16-bit RGBA TIFF) fits.
-inline constexpr std::uint64_t kMaxImageFileBytes = std::uint64_t{1} << 30;
-
 // The whole content of a regular file, read into memory. Nothing for a missing file, a
 // folder, a pipe or a device (never waited on), a file above `limit` bytes, and a file
 // whose size changes while it is read.
@@ -42,6 +39,9 @@ std::optional<std::vector<unsigned char>> ReadImageFileBytes(
 ArgbImage DecodeImageFile(const std::filesystem::path& path);
 // The same for a file's bytes held in memory.
 ArgbImage DecodeImageData(const void* data, std::size_t size);
+// The older whole-picture path (our BMP reader, wx's decoders behind the declared-size
+// guard), for the formats that have no row decoder.
+ArgbImage DecodeImageDataWhole(const void* data, std::size_t size);
 
 // True when some decoder recognises the header of a regular file. Reads the first bytes
 // only; a pipe or device is never waited on.
