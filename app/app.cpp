@@ -4,8 +4,8 @@
 #include "app/folders_window.h"
 #include "app/main_frame.h"
 #include "app/wx_document_ui.h"
+#include "core/document/settings.h"
 #include "core/image/imaging.h"
-#include "core/image/settings.h"
 
 #include <wx/filename.h>
 #include <wx/image.h>

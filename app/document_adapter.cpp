@@ -1,10 +1,10 @@
 // The program's document behind the interface the windows use.
 #include "app/app_document.h"
 #include "core/crypto/passwords.h"
+#include "core/document/document.h"
+#include "core/document/document_ui.h"
+#include "core/document/folder_scan.h"
 #include "core/image/argb_image.h"
-#include "core/image/document.h"
-#include "core/image/document_ui.h"
-#include "core/image/folder_scan.h"
 #include "core/image/imaging.h"
 
 #include <filesystem>

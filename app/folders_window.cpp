@@ -2,7 +2,7 @@
 
 #include "app/menus.h"
 #include "app/window_placement.h"
-#include "core/image/command_ids.h"
+#include "core/document/command_ids.h"
 #include "res/art.h"
 
 #include <wx/dir.h>

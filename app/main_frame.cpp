@@ -7,8 +7,8 @@
 #include "app/printing.h"
 #include "app/view.h"
 #include "app/window_placement.h"
-#include "core/image/command_ids.h"
-#include "core/image/settings.h"
+#include "core/document/command_ids.h"
+#include "core/document/settings.h"
 #include "res/art.h"
 
 #include <wx/accel.h>

@@ -3,7 +3,7 @@
 // printing for itself.
 #pragma once
 
-#include "core/image/document_ui.h"
+#include "core/document/document_ui.h"
 
 #include <wx/cmndata.h>
 #include <wx/frame.h>

@@ -1,6 +1,6 @@
 #include "app/menus.h"
 
-#include "core/image/command_ids.h"
+#include "core/document/command_ids.h"
 
 #include <wx/menu.h>
 #include <wx/toolbar.h>

@@ -5,7 +5,7 @@
 #include "app/overlay_label.h"
 #include "app/preview_window.h"
 #include "app/window_placement.h"
-#include "core/image/settings.h"
+#include "core/document/settings.h"
 
 #include <wx/filename.h>
 

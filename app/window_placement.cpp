@@ -1,6 +1,6 @@
 #include "app/window_placement.h"
 
-#include "core/image/settings.h"
+#include "core/document/settings.h"
 
 #include <wx/toplevel.h>
 

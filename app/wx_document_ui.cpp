@@ -5,7 +5,7 @@
 #include "app/main_frame.h"
 #include "app/preview_window.h"
 #include "app/view.h"
-#include "core/image/dialog_logic.h"
+#include "core/document/dialog_logic.h"
 #include "dialogs/about_dlg.h"
 #include "dialogs/dialog_util.h"
 #include "dialogs/frame_colors_dlg.h"

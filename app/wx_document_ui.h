@@ -1,7 +1,7 @@
 // The document's user-interface port on top of the real windows.
 #pragma once
 
-#include "core/image/document_ui.h"
+#include "core/document/document_ui.h"
 
 #include <wx/stopwatch.h>
 

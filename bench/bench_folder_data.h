@@ -5,7 +5,7 @@
 #include "bench/bench_util.h"
 #include "core/crypto/cipher.h"
 #include "core/crypto/passwords.h"
-#include "core/image/folder_scan.h"
+#include "core/document/folder_scan.h"
 #include "core/image/imaging.h"
 #include "core/stego/embed.h"
 

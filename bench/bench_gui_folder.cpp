@@ -12,7 +12,7 @@
 #include "app/view.h"
 #include "app/wx_document_ui.h"
 #include "bench/bench_folder_data.h"
-#include "core/image/settings.h"
+#include "core/document/settings.h"
 
 #include <time.h>
 #include <wx/app.h>

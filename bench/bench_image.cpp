@@ -1,6 +1,6 @@
 // Timings of the imaging layer on photo-sized images. Not a test: prints milliseconds.
 //   bench_image [repetitions]
-#include "core/image/command_ids.h"
+#include "core/document/command_ids.h"
 #include "core/image/imaging.h"
 #include "core/image/thumbnail.h"
 

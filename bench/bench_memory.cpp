@@ -2,11 +2,11 @@
 // full undo history (ten snapshots), then undone and redone. Not a test: prints MiB.
 //   bench_memory [operations]   (default 12: two more than the history holds)
 #include "bench/bench_util.h"
+#include "core/document/command_ids.h"
+#include "core/document/document.h"
+#include "core/document/settings.h"
 #include "core/image/argb_image.h"
-#include "core/image/command_ids.h"
-#include "core/image/document.h"
 #include "core/image/imaging.h"
-#include "core/image/settings.h"
 
 #include <wx/init.h>
 #include <wx/log.h>

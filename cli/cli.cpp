@@ -1,7 +1,7 @@
 #include "cli/cli.h"
 
+#include "core/base/text_util.h"
 #include "core/image/imaging.h"
-#include "core/image/text_util.h"
 
 #include <wx/init.h>
 

@@ -1,7 +1,7 @@
 // encrypt, decrypt, msg-encrypt and msg-decrypt.
 #include "cli/cli.h"
 #include "cli/password_input.h"
-#include "core/crypto/atomic_file.h"
+#include "core/base/atomic_file.h"
 #include "core/crypto/files.h"
 #include "core/crypto/message.h"
 #include "core/crypto/trash.h"
@@ -59,7 +59,7 @@ class StaleTemporaryCleaner {
   void Clean(const fs::path& output) {
     fs::path folder = output.parent_path();
     if (folder.empty()) folder = ".";
-    if (done_.insert(folder.lexically_normal()).second) crypto::RemoveStaleTemporaryFiles(folder);
+    if (done_.insert(folder.lexically_normal()).second) base::RemoveStaleTemporaryFiles(folder);
   }
 
  private:

@@ -2,10 +2,10 @@
 // terminal (or --yes), progress on standard error, and Ctrl+C stopping between files.
 #include "cli/cli.h"
 #include "cli/password_input.h"
-#include "core/crypto/atomic_file.h"
+#include "core/base/atomic_file.h"
+#include "core/base/text_util.h"
 #include "core/crypto/files.h"
 #include "core/crypto/folder_crypt.h"
-#include "core/image/text_util.h"
 
 #include <csignal>
 #include <cstdio>
@@ -123,7 +123,7 @@ int RunEncryptFolder(const Invocation& inv) {
     PrintError("Folder to encrypt not found.\r\nPlease select a valid folder.");
     return kExitFailed;
   }
-  crypto::RemoveStaleTemporaryFiles(fs::path(folder));
+  base::RemoveStaleTemporaryFiles(fs::path(folder));
   const auto files = crypto::ListFolderFiles(fs::path(folder), "*.*");
   if (files.empty()) {
     PrintError(Format("The selected folder to encrypt is empty.\n\nFolder: %s", folder.c_str()));
@@ -157,7 +157,7 @@ int RunDecryptFolder(const Invocation& inv) {
     PrintError("Folder to decrypt not found.\r\nPlease select a valid folder.");
     return kExitFailed;
   }
-  crypto::RemoveStaleTemporaryFiles(fs::path(folder));
+  base::RemoveStaleTemporaryFiles(fs::path(folder));
   const auto files = crypto::ListFolderFiles(fs::path(folder), "*.cry");
   if (files.empty()) {
     PrintError(Format("The selected folder doesn't contain encrypted files.\n\nFolder: %s",

@@ -3,14 +3,14 @@
 #include "cli/cli.h"
 #include "cli/password_input.h"
 #include "cli/stored_passwords.h"
-#include "core/crypto/atomic_file.h"
+#include "core/base/atomic_file.h"
+#include "core/base/text_util.h"
+#include "core/base/timestamp.h"
 #include "core/crypto/files.h"
-#include "core/crypto/timestamp.h"
+#include "core/document/document.h"
+#include "core/document/folder_scan.h"
 #include "core/image/argb_image.h"
-#include "core/image/document.h"
-#include "core/image/folder_scan.h"
 #include "core/image/imaging.h"
-#include "core/image/text_util.h"
 #include "core/stego/detect.h"
 #include "core/stego/embed.h"
 #include "core/stego/hidden_name.h"
@@ -105,7 +105,7 @@ int MakePayload(const Invocation& inv, const std::string& listedName, std::uint3
       PrintError(Quoted(path) + ": The selected file to hide does not exist.");
       return kExitFailed;
     }
-    crypto::InputFile in;
+    base::InputFile in;
     const bool opened = in.Open(path);
     // Sized on the opened file: one that the image cannot hold is never loaded, however
     // large it is.
@@ -133,7 +133,7 @@ int MakePayload(const Invocation& inv, const std::string& listedName, std::uint3
     text = *message;
   } else if (const std::string* messageFile = inv.Value("--message-file")) {
     const fs::path path(*messageFile);
-    crypto::InputFile in;
+    base::InputFile in;
     if (!in.Open(path)) {
       PrintError(Quoted(path) + ": cannot read the message file");
       return kExitFailed;
@@ -240,7 +240,7 @@ int RunHide(const Invocation& inv) {
     const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(narrow);
     EngineReportsMuted muted;
     result = stego::EmbedPayload(*carrier, keys, narrow, payload.bytes, payload.name,
-                                 crypto::CurrentTimestamp());
+                                 base::CurrentTimestamp());
     std::fill(narrow.begin(), narrow.end(), '\0');
   }
   switch (result.status) {
@@ -279,19 +279,19 @@ int WriteExtracted(const fs::path& target, const fs::path& carrier, const std::s
     PrintError(exists);
     return kExitFailed;
   }
-  crypto::AtomicFileWriter writer(target);
+  base::AtomicFileWriter writer(target);
   if (!writer.Create() || !writer.Write(bytes.data(), bytes.size())) {
     PrintError("cannot write " + Quoted(target));
     return kExitFailed;
   }
   switch (writer.Commit(force, 0644)) {
-    case crypto::CommitResult::kOk:
+    case base::CommitResult::kOk:
       std::cerr << Quoted(target) << ": File successfully extracted" << std::endl;
       return kExitOk;
-    case crypto::CommitResult::kTargetExists:
+    case base::CommitResult::kTargetExists:
       PrintError(exists);
       return kExitFailed;
-    case crypto::CommitResult::kFailed:
+    case base::CommitResult::kFailed:
       break;
   }
   PrintError("cannot write " + Quoted(target));
@@ -413,11 +413,11 @@ int RunScan(const Invocation& inv) {
   // Listed as the desktop lists a folder: every entry but folders and temporary files of
   // our writers counts as a file, sorted
   // by name without regard to case; the images by their lower-cased names.
-  crypto::RemoveStaleTemporaryFiles(folder);
+  base::RemoveStaleTemporaryFiles(folder);
   std::vector<std::string> names;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code typeError;
-    if (it->is_directory(typeError) || crypto::IsTemporaryFileName(it->path().filename())) continue;
+    if (it->is_directory(typeError) || base::IsTemporaryFileName(it->path().filename())) continue;
     names.push_back(it->path().filename().u8string());
   }
   if (ec) {

@@ -1,7 +1,7 @@
 #include "cli/password_input.h"
 
 #include "cli/stored_passwords.h"
-#include "core/image/dialog_logic.h"
+#include "core/document/dialog_logic.h"
 
 #include <algorithm>
 #include <cerrno>

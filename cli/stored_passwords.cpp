@@ -3,7 +3,7 @@
 
 #include "cli/cli.h"
 #include "cli/password_input.h"
-#include "core/image/settings.h"
+#include "core/document/settings.h"
 
 #include <filesystem>
 #include <iostream>

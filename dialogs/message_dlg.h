@@ -1,7 +1,7 @@
 // Encrypt / Decrypt message: a text and its encrypted hexadecimal block.
 #pragma once
 
-#include "core/image/dialog_logic.h"
+#include "core/document/dialog_logic.h"
 
 #include <wx/dialog.h>
 

@@ -1,7 +1,7 @@
 // Settings/Passwords: the five password slots and the slot used for encryption.
 #pragma once
 
-#include "core/image/dialog_logic.h"
+#include "core/document/dialog_logic.h"
 
 #include <wx/dialog.h>
 

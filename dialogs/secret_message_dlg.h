@@ -1,7 +1,7 @@
 // The message to hide within an image.
 #pragma once
 
-#include "core/image/dialog_logic.h"
+#include "core/document/dialog_logic.h"
 
 #include <wx/dialog.h>
 

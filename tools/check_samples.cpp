@@ -3,7 +3,7 @@
 // file, each of which reads back whole.
 //   check_samples FOLDER
 #include "core/crypto/passwords.h"
-#include "core/image/folder_scan.h"
+#include "core/document/folder_scan.h"
 #include "core/image/imaging.h"
 #include "core/stego/detect.h"
 #include "core/stego/kinds.h"

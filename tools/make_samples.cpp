@@ -3,9 +3,9 @@
 // first-run password the way the desktop's Hide commands make it: a message, a picture
 // and a file.
 //   make_samples FOLDER
+#include "core/base/timestamp.h"
 #include "core/crypto/cipher.h"
-#include "core/crypto/timestamp.h"
-#include "core/image/document.h"
+#include "core/document/document.h"
 #include "core/image/imaging.h"
 #include "core/stego/embed.h"
 
@@ -369,7 +369,7 @@ constexpr const char* kRecipe =
 bool Hide(image::ArgbImage& picture, const crypto::KeyAndIV& keys, const std::string& content,
           const std::string& hiddenName) {
   const stego::EmbedResult result = stego::EmbedPayload(picture, keys, kFirstRunPassword, content,
-                                                        hiddenName, crypto::CurrentTimestamp());
+                                                        hiddenName, base::CurrentTimestamp());
   return result.status == stego::EmbedStatus::kEmbedded;
 }
 

@@ -1,6 +1,6 @@
 #include "core/crypto/files.h"
 
-#include "core/crypto/atomic_file.h"
+#include "core/base/atomic_file.h"
 
 #include <cryptopp/aes.h>
 #include <cryptopp/misc.h>
@@ -46,7 +46,7 @@ std::size_t PaddingLength(const byte* lastBlock) {
 // Decrypts only the last block (CBC needs just the block before it) and gives its padding
 // length (0: none), so that a wrong password is refused without a pass over the whole
 // file and without creating any output.
-std::size_t LastBlockPadding(InputFile& source, const KeyAndIV& keys) {
+std::size_t LastBlockPadding(base::InputFile& source, const KeyAndIV& keys) {
   const std::uint64_t size = source.Size();
   CryptoPP::SecByteBlock blocks(2 * kBlockSize);
   byte* previous = blocks.begin();
@@ -62,13 +62,14 @@ std::size_t LastBlockPadding(InputFile& source, const KeyAndIV& keys) {
   return PaddingLength(last);
 }
 
-FileStatus Commit(AtomicFileWriter& writer, const FileOptions& options, unsigned permissions) {
+FileStatus Commit(base::AtomicFileWriter& writer, const FileOptions& options,
+                  unsigned permissions) {
   switch (writer.Commit(options.replaceExisting, permissions)) {
-    case CommitResult::kOk:
+    case base::CommitResult::kOk:
       return FileStatus::kOk;
-    case CommitResult::kTargetExists:
+    case base::CommitResult::kTargetExists:
       return FileStatus::kOutputExists;
-    case CommitResult::kFailed:
+    case base::CommitResult::kFailed:
       break;
   }
   return FileStatus::kOutputNotWritable;
@@ -93,11 +94,11 @@ bool EndsWithNoCase(const fs::path::string_type& name, std::string_view suffix) 
 
 FileStatus EncryptFile(const fs::path& input, const fs::path& output, const KeyAndIV& keys,
                        const FileOptions& options) {
-  InputFile source;
+  base::InputFile source;
   if (!source.Open(input)) return FileStatus::kInputUnreadable;
   if (SameFile(input, output)) return FileStatus::kOutputExists;
   if (!options.replaceExisting && Exists(output)) return FileStatus::kOutputExists;
-  AtomicFileWriter writer(output);
+  base::AtomicFileWriter writer(output);
   if (!writer.Create()) return FileStatus::kOutputNotWritable;
 
   CbcEncryptor encryptor(keys);
@@ -121,18 +122,18 @@ FileStatus EncryptFile(const fs::path& input, const fs::path& output, const KeyA
 
 namespace {
 
-bool WholeBlocks(InputFile& source) {
+bool WholeBlocks(base::InputFile& source) {
   return source.Size() != 0 && source.Size() % kBlockSize == 0;
 }
 
 // `padding` receives the length of the padding removed.
-FileStatus DecryptOpenFile(InputFile& source, const fs::path& input, const fs::path& output,
+FileStatus DecryptOpenFile(base::InputFile& source, const fs::path& input, const fs::path& output,
                            const KeyAndIV& keys, const FileOptions& options, std::size_t* padding) {
   if (!WholeBlocks(source)) return FileStatus::kWrongPassword;
   if (SameFile(input, output)) return FileStatus::kOutputExists;
   if (LastBlockPadding(source, keys) == 0) return FileStatus::kWrongPassword;
   if (!options.replaceExisting && Exists(output)) return FileStatus::kOutputExists;
-  AtomicFileWriter writer(output);
+  base::AtomicFileWriter writer(output);
   if (!writer.Create()) return FileStatus::kOutputNotWritable;
 
   CbcDecryptor decryptor(keys);
@@ -170,7 +171,7 @@ FileStatus DecryptOpenFile(InputFile& source, const fs::path& input, const fs::p
 
 FileStatus DecryptFile(const fs::path& input, const fs::path& output, const KeyAndIV& keys,
                        const FileOptions& options) {
-  InputFile source;
+  base::InputFile source;
   if (!source.Open(input)) return FileStatus::kInputUnreadable;
   return DecryptOpenFile(source, input, output, keys, options, nullptr);
 }
@@ -185,7 +186,7 @@ int DecryptFile(const fs::path& input, const fs::path& output, std::string_view 
 
 SlotDecryption DecryptFileWithSlots(const fs::path& input, const fs::path& output,
                                     const SlotKeyring& slots, const FileOptions& options) {
-  InputFile source;
+  base::InputFile source;
   if (!source.Open(input)) return {FileStatus::kInputUnreadable};
   if (!WholeBlocks(source)) return {};
   struct Fit {
@@ -228,7 +229,7 @@ SlotDecryption DecryptFileWithSlots(const fs::path& input, const fs::path& outpu
 }
 
 bool DecryptsToSameBytes(const fs::path& cryFile, const fs::path& plainFile, const KeyAndIV& keys) {
-  InputFile cry, plain;
+  base::InputFile cry, plain;
   if (!cry.Open(cryFile) || !plain.Open(plainFile) || SameFile(cryFile, plainFile)) return false;
   // PKCS #7 always pads, so the sizes alone settle most mismatches.
   const std::uint64_t plainSize = plain.Size();

@@ -1,6 +1,6 @@
 #include "core/crypto/message.h"
 
-#include "core/crypto/timestamp.h"
+#include "core/base/timestamp.h"
 
 #include <cryptopp/filters.h>
 #include <cryptopp/hex.h>
@@ -17,7 +17,7 @@ std::string MessagePlaintext(std::string_view text, std::string_view timestamp) 
 }
 
 std::string MessagePlaintext(std::string_view text) {
-  return MessagePlaintext(text, CurrentTimestamp());
+  return MessagePlaintext(text, base::CurrentTimestamp());
 }
 
 std::string EncryptMessage(std::string_view plaintext, const KeyAndIV& keys) {

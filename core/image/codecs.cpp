@@ -1,7 +1,7 @@
 // Codec lists, saving by MIME type, output names and file-dialog filter strings.
 #include "core/image/imaging.h"
 
-#include "core/crypto/atomic_file.h"
+#include "core/base/atomic_file.h"
 
 #include <wx/imagbmp.h>
 #include <wx/imagjpeg.h>
@@ -152,9 +152,9 @@ bool SaveImage(const ArgbImage& image, const std::filesystem::path& path,
 
   // Complete and on disk before it takes the target's name: a failed or interrupted save
   // never leaves a half-written image in place of an existing one.
-  crypto::AtomicFileWriter writer(path);
+  base::AtomicFileWriter writer(path);
   return writer.Create() && writer.Write(buffer->GetBufferStart(), size) &&
-         writer.Commit(replaceExisting, 0644) == crypto::CommitResult::kOk;
+         writer.Commit(replaceExisting, 0644) == base::CommitResult::kOk;
 }
 
 std::string BuildImageFilter(const std::vector<CodecInfo>& decoders) {

@@ -1,6 +1,6 @@
 #include "core/image/decoder.h"
 
-#include "core/crypto/atomic_file.h"
+#include "core/base/atomic_file.h"
 #include "core/image/imaging.h"
 
 #include <algorithm>
@@ -25,7 +25,7 @@ class FileSource final : public ByteSource {
   }
 
  private:
-  crypto::InputFile file_;
+  base::InputFile file_;
 };
 
 class BytesSource final : public ByteSource {

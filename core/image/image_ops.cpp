@@ -1,7 +1,7 @@
 // The Edit operations on the ARGB buffer: rotations and flips, and the colour operations
 // as 5 x 5 colour matrices (row vector (r, g, b, a, 1) times the matrix, row 4 holding
 // the offsets), a gamma curve or a threshold, drawn over the current pixels.
-#include "core/image/command_ids.h"
+#include "core/document/command_ids.h"
 #include "core/image/imaging.h"
 
 #include <algorithm>

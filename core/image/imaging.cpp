@@ -1,6 +1,6 @@
 #include "core/image/imaging.h"
 
-#include "core/crypto/atomic_file.h"
+#include "core/base/atomic_file.h"
 #include "core/image/bmp_reader.h"
 #include "core/image/declared_size.h"
 
@@ -192,7 +192,7 @@ ArgbImage DecodeStream(wxInputStream& stream) {
 // opened descriptor, so the file cannot be swapped in between).
 bool ReadPrefix(const fs::path& path, std::uint64_t limit, std::vector<unsigned char>& out,
                 bool whole) {
-  crypto::InputFile file;
+  base::InputFile file;
   if (!file.Open(path)) return false;
   const std::uint64_t size = file.Size();
   if (whole && size > limit) return false;

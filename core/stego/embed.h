@@ -85,7 +85,7 @@ using EmbedProgress = std::function<void(std::uint32_t done, std::uint32_t total
 
 // Encrypts `fileBytes` under `keys` and lays header and data into the grid; `password`
 // seeds the channel spreading. The grid is changed only when the result is kEmbedded.
-// `timestamp` is the 22-character local time text (crypto::CurrentTimestamp()).
+// `timestamp` is the 22-character local time text (base::CurrentTimestamp()).
 EmbedResult EmbedPayload(PixelGrid& grid, const crypto::KeyAndIV& keys, std::string_view password,
                          std::string_view fileBytes, std::string_view hiddenName,
                          std::string_view timestamp, const EmbedProgress& progress = {},

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "core/crypto/passwords.h"
+#include "core/document/settings.h"
 #include "core/image/argb_image.h"
 #include "core/image/imaging.h"
-#include "core/image/settings.h"
 #include "tests/core/crypto/test_files.h"
 #include "tests/core/image/test_support.h"
 

@@ -10,10 +10,10 @@
 #include "app/preview_window.h"
 #include "app/view.h"
 #include "app/wx_document_ui.h"
+#include "core/document/command_ids.h"
+#include "core/document/settings.h"
 #include "core/image/argb_image.h"
-#include "core/image/command_ids.h"
 #include "core/image/imaging.h"
-#include "core/image/settings.h"
 #include "gui_test_util.h"
 
 #include <gtest/gtest.h>

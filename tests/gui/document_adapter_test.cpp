@@ -2,8 +2,8 @@
 // several workers at once (run it under ThreadSanitizer too).
 #include "app/app_document.h"
 #include "app/thumbnail_builder.h"
-#include "core/image/document_ui.h"
-#include "core/image/settings.h"
+#include "core/document/document_ui.h"
+#include "core/document/settings.h"
 #include "gui_test_util.h"
 
 #include <gtest/gtest.h>

@@ -6,8 +6,8 @@
 #include "app/overlay_label.h"
 #include "app/preview_window.h"
 #include "app/view.h"
-#include "core/image/command_ids.h"
-#include "core/image/settings.h"
+#include "core/document/command_ids.h"
+#include "core/document/settings.h"
 #include "gui_test_util.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 // after it. Also: the file dialogs start in the folder being browsed.
 #include "app/main_frame.h"
 #include "app/wx_document_ui.h"
+#include "core/document/settings.h"
 #include "core/image/imaging.h"
-#include "core/image/settings.h"
 #include "gui_test_util.h"
 
 #include <gtest/gtest.h>

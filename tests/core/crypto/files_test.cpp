@@ -1,6 +1,6 @@
 #include "core/crypto/files.h"
 
-#include "core/crypto/atomic_file.h"
+#include "core/base/atomic_file.h"
 
 #include "tests/core/crypto/test_files.h"
 
@@ -120,12 +120,12 @@ TEST_F(FilesTest, ExistingOutputIsReplacedOnlyWhenAllowed) {
 TEST_F(FilesTest, TargetAppearingDuringWriteIsKept) {
   for (bool replace : {false, true}) {
     SCOPED_TRACE(replace);
-    AtomicFileWriter writer(Path("target"));
+    base::AtomicFileWriter writer(Path("target"));
     ASSERT_TRUE(writer.Create());
     ASSERT_TRUE(writer.Write("new", 3));
     WriteFile(Path("target"), "appeared meanwhile");
     EXPECT_EQ(writer.Commit(replace, 0644),
-              replace ? CommitResult::kOk : CommitResult::kTargetExists);
+              replace ? base::CommitResult::kOk : base::CommitResult::kTargetExists);
     EXPECT_EQ(ReadFile(Path("target")), replace ? "new" : "appeared meanwhile");
     EXPECT_EQ(Names(), std::vector<std::string>{"target"});
     fs::remove(Path("target"));

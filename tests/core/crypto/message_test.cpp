@@ -1,6 +1,6 @@
 #include "core/crypto/message.h"
 
-#include "core/crypto/timestamp.h"
+#include "core/base/timestamp.h"
 #include "tests/core/crypto/test_files.h"
 
 #include <cryptopp/filters.h>

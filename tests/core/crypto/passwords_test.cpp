@@ -1,5 +1,5 @@
 #include "core/crypto/passwords.h"
-#include "core/crypto/timestamp.h"
+#include "core/base/timestamp.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ TEST(Passwords, KeyringDerivesOnceAndMatchesDirectDerivation) {
 }
 
 TEST(Timestamp, Format) {
-  const std::string t = CurrentTimestamp();
+  const std::string t = base::CurrentTimestamp();
   ASSERT_EQ(t.size(), 22u);
   EXPECT_EQ(t[4], '-');
   EXPECT_EQ(t.substr(13, 2), "h:");

@@ -1,5 +1,5 @@
 // Temporary files left by killed writers: which ones a later run removes.
-#include "core/crypto/atomic_file.h"
+#include "core/base/atomic_file.h"
 
 #include "tests/core/crypto/test_files.h"
 
@@ -41,13 +41,14 @@ TEST(TemporaryFileNames, OnlyTheWritersPattern) {
       {".aB3dE5gH7jK9.vmtmp.txt", false}, {".aB3dE5gH7jK9.VMTMP", false},
       {".aB3dE5gH7jK9.tmp", false},       {"holiday.jpg", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(IsTemporaryFileName(fs::u8path(c.name)), c.ours) << c.name;
+  for (const auto& c : cases)
+    EXPECT_EQ(base::IsTemporaryFileName(fs::u8path(c.name)), c.ours) << c.name;
 }
 
 #ifndef _WIN32
 TEST_F(TemporaryFilesTest, RemovesOnlyOldUnlockedFilesOfThePattern) {
   using std::chrono::seconds;
-  const seconds old{kStaleTemporaryAge + seconds(60)};
+  const seconds old{base::kStaleTemporaryAge + seconds(60)};
   WriteFile(Path("user.txt"), "the user's file");
   const struct {
     const char* name;
@@ -56,7 +57,7 @@ TEST_F(TemporaryFilesTest, RemovesOnlyOldUnlockedFilesOfThePattern) {
   } cases[] = {
       {".staleAAAAAAA.vmtmp", old, true},
       {".freshAAAAAAA.vmtmp", seconds(0), false},  // its writer may just be starting
-      {".almostAAAAAA.vmtmp", kStaleTemporaryAge / 2, false},
+      {".almostAAAAAA.vmtmp", base::kStaleTemporaryAge / 2, false},
       {"staleAAAAAAAA.vmtmp", old, false},  // not our name
       {".staleAAAAAAA.vmtmp.bak", old, false},
   };
@@ -74,7 +75,7 @@ TEST_F(TemporaryFilesTest, RemovesOnlyOldUnlockedFilesOfThePattern) {
   ASSERT_EQ(::flock(held, LOCK_EX), 0);
   Age(Path(".heldAAAAAAAA.vmtmp"), old);
 
-  EXPECT_EQ(RemoveStaleTemporaryFiles(dir_), 1);
+  EXPECT_EQ(base::RemoveStaleTemporaryFiles(dir_), 1);
   for (const auto& c : cases) EXPECT_EQ(fs::exists(Path(c.name)), !c.removed) << c.name;
   EXPECT_TRUE(fs::is_directory(Path(".folderAAAAAA.vmtmp")));
   EXPECT_TRUE(fs::is_symlink(Path(".linkAAAAAAAA.vmtmp")));
@@ -82,20 +83,20 @@ TEST_F(TemporaryFilesTest, RemovesOnlyOldUnlockedFilesOfThePattern) {
   EXPECT_TRUE(fs::exists(Path(".heldAAAAAAAA.vmtmp")));
 
   ::close(held);  // its writer died: the lock is gone
-  EXPECT_EQ(RemoveStaleTemporaryFiles(dir_), 1);
+  EXPECT_EQ(base::RemoveStaleTemporaryFiles(dir_), 1);
   EXPECT_FALSE(fs::exists(Path(".heldAAAAAAAA.vmtmp")));
 }
 
 // The writer holds its lock from creation until its file has its final name, so a clean-up
 // at any point in between leaves it alone, however long the writer pauses.
 TEST_F(TemporaryFilesTest, LiveWriterIsNeverDisturbed) {
-  AtomicFileWriter writer(Path("target"));
+  base::AtomicFileWriter writer(Path("target"));
   ASSERT_TRUE(writer.Create());
   ASSERT_TRUE(writer.Write("secret", 6));
-  Age(writer.TemporaryPath(), kStaleTemporaryAge * 10);
-  EXPECT_EQ(RemoveStaleTemporaryFiles(dir_), 0);
+  Age(writer.TemporaryPath(), base::kStaleTemporaryAge * 10);
+  EXPECT_EQ(base::RemoveStaleTemporaryFiles(dir_), 0);
   ASSERT_TRUE(fs::exists(writer.TemporaryPath()));
-  EXPECT_EQ(writer.Commit(false, 0600), CommitResult::kOk);
+  EXPECT_EQ(writer.Commit(false, 0600), base::CommitResult::kOk);
   EXPECT_EQ(ReadFile(Path("target")), "secret");
   EXPECT_EQ(Names(), std::vector<std::string>{"target"});
 }

@@ -1,7 +1,7 @@
 #include "core/crypto/files.h"
 #include "core/crypto/message.h"
-#include "core/image/command_ids.h"
-#include "core/image/dialog_logic.h"
+#include "core/document/command_ids.h"
+#include "core/document/dialog_logic.h"
 #include "tests/core/document/fixture.h"
 
 #ifndef _WIN32
@@ -240,8 +240,9 @@ TEST_F(CommandsTest, FolderEncryptionNeverOverwritesAndCanBeCancelled) {
   ui.cancelProgressAt = 2;  // the third file is never started
   doc->OnCommand(ID_ENCRYPT_FOLDER);
   // "A.txt" and "a.txt" both map to "a.txt.cry": the second is skipped, not destroyed.
-  EXPECT_EQ(ui.LastStatus(), "1 files successfully encrypted. Password: quintus4072 (1 file "
-                             "skipped: its output already exists)");
+  EXPECT_EQ(ui.LastStatus(),
+            "1 files successfully encrypted. Password: quintus4072 (1 file "
+            "skipped: its output already exists)");
   EXPECT_EQ(ui.LastMessage(),
             "Not encrypted: a.txt.cry already exists and is not this file encrypted with this "
             "password; both files are kept.\n\nFile: " +

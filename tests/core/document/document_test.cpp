@@ -1,5 +1,5 @@
 #include <chrono>
-#include "core/image/command_ids.h"
+#include "core/document/command_ids.h"
 #include "core/stego/kinds.h"
 #include "tests/core/document/fixture.h"
 
@@ -41,7 +41,8 @@ TEST(DocumentSettings, SaveHonoursTheSaveFlagsAndBadSlotIndex) {
   doc.m_bSaveMessage = 1;
   doc.m_bSaveCryMessages = 0;
   doc.SaveSettings();
-  for (const char* name : {"PasswordCry01", "PasswordCry03"}) EXPECT_EQ(settings.GetString(name), "");
+  for (const char* name : {"PasswordCry01", "PasswordCry03"})
+    EXPECT_EQ(settings.GetString(name), "");
   EXPECT_EQ(settings.GetString("SecretMessage"), "secret");
   EXPECT_EQ(settings.GetString("CryMessageIn"), "");
   EXPECT_EQ(settings.GetInt("PasswordSaveCry", 1), 0);

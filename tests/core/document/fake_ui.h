@@ -2,12 +2,12 @@
 // answers its questions from queues the test fills.
 #pragma once
 
-#include "core/image/dialog_logic.h"
-#include "core/image/document_ui.h"
+#include "core/document/dialog_logic.h"
+#include "core/document/document_ui.h"
 
+#include <condition_variable>
 #include <deque>
 #include <functional>
-#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -54,7 +54,7 @@ class FakeUi : public DocumentUi {
   std::deque<std::optional<int>> thresholdAnswers;
   std::vector<int> thresholdStarts;            // the level each Threshold dialog was opened with
   std::deque<YesNoCancel> yesNoCancelAnswers;  // Cancel once they run out
-  int cancelProgressAt = -1;  // UpdateProgress returns false from this value on
+  int cancelProgressAt = -1;                   // UpdateProgress returns false from this value on
   std::deque<std::function<void()>> uiQueue;
 
   std::string LastStatus() const { return statusTexts.empty() ? "" : statusTexts.back(); }
@@ -70,8 +70,7 @@ class FakeUi : public DocumentUi {
     for (auto& task : tasks) task();
   }
 
-  void ShowMessage(const std::string& text, const std::string& caption,
-                   MessageIcon icon) override {
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
     messages.push_back({text, caption, icon});
   }
   bool AskYesNo(const std::string& text, const std::string&, MessageIcon) override {

@@ -1,10 +1,10 @@
 // A document on a fake user interface, in-memory settings and a temporary folder.
 #pragma once
 
+#include "core/document/document.h"
+#include "core/document/settings.h"
 #include "core/image/argb_image.h"
-#include "core/image/document.h"
 #include "core/image/imaging.h"
-#include "core/image/settings.h"
 #include "tests/core/document/fake_ui.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +23,8 @@ class TempFolder {
  public:
   TempFolder() {
     std::random_device rd;
-    path_ = fs::temp_directory_path() / ("veilmark-test-" + std::to_string(rd()) + std::to_string(rd()));
+    path_ = fs::temp_directory_path() /
+            ("veilmark-test-" + std::to_string(rd()) + std::to_string(rd()));
     fs::create_directories(path_);
   }
   ~TempFolder() {

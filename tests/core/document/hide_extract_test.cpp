@@ -1,5 +1,5 @@
-#include "core/image/command_ids.h"
-#include "core/image/folder_scan.h"
+#include "core/document/command_ids.h"
+#include "core/document/folder_scan.h"
 #include "core/stego/kinds.h"
 #include "tests/core/document/fixture.h"
 

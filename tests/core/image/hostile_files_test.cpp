@@ -1,6 +1,6 @@
 // Files that must never hang or crash the listing, the decoder or the folder scan.
 #include "core/crypto/passwords.h"
-#include "core/image/folder_scan.h"
+#include "core/document/folder_scan.h"
 #include "core/image/imaging.h"
 #include "tests/core/image/test_support.h"
 

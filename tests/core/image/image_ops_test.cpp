@@ -1,4 +1,4 @@
-#include "core/image/command_ids.h"
+#include "core/document/command_ids.h"
 #include "core/image/imaging.h"
 #include "test_support.h"
 

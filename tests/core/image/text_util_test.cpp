@@ -1,4 +1,4 @@
-#include "core/image/text_util.h"
+#include "core/base/text_util.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The settings file that keeps the passwords: private, exact, and never half written.
-#include "core/image/settings.h"
+#include "core/document/settings.h"
 #include "tests/core/crypto/test_files.h"
 
 #include <gtest/gtest.h>

@@ -10,9 +10,8 @@
 namespace veilmark {
 
 // Value names of the password slots 1..5 and of the selected slot.
-inline constexpr const char* kPasswordValueNames[] = {"PasswordCry01", "PasswordCry02",
-                                                      "PasswordCry03", "PasswordCry04",
-                                                      "PasswordCry05"};
+inline constexpr const char* kPasswordValueNames[] = {
+    "PasswordCry01", "PasswordCry02", "PasswordCry03", "PasswordCry04", "PasswordCry05"};
 inline constexpr char kSelectedPasswordValueName[] = "PasswordRadioCry";
 
 class SettingsStore {

@@ -1,4 +1,4 @@
-#include "core/image/settings.h"
+#include "core/document/settings.h"
 
 #include <wx/confbase.h>
 #include <wx/fileconf.h>

@@ -1,11 +1,11 @@
 // Hide targets, the secret message, the passwords and the message encryption dialog.
+#include "core/base/text_util.h"
+#include "core/base/timestamp.h"
 #include "core/crypto/message.h"
-#include "core/crypto/timestamp.h"
-#include "core/image/command_ids.h"
-#include "core/image/dialog_logic.h"
-#include "core/image/document.h"
+#include "core/document/command_ids.h"
+#include "core/document/dialog_logic.h"
+#include "core/document/document.h"
 #include "core/image/imaging.h"
-#include "core/image/text_util.h"
 
 namespace veilmark {
 
@@ -156,7 +156,7 @@ void MessageDialogModel::Encrypt() {
   }
   const std::string* password = doc_.EncryptionPasswordOrWarn();
   if (!password) return;
-  output = crypto::EncryptMessage(crypto::CurrentTimestamp() + "\r\n" + input, *password);
+  output = crypto::EncryptMessage(base::CurrentTimestamp() + "\r\n" + input, *password);
 }
 
 void MessageDialogModel::Decrypt() {

@@ -1,6 +1,6 @@
 // Help menu and folder commands.
-#include "core/image/document.h"
-#include "core/image/text_util.h"
+#include "core/base/text_util.h"
+#include "core/document/document.h"
 
 namespace veilmark {
 

@@ -1,6 +1,6 @@
-#include "core/image/text_util.h"
+#include "core/base/text_util.h"
 
-#include <cryptopp/osrng.h>
+#include <random>
 
 #include <filesystem>
 #include <system_error>
@@ -108,15 +108,24 @@ std::string VisibleText(std::string_view text, bool keepLineBreaks) {
 std::string MakePrivateTempFolder() {
   std::error_code ec;
   const fs::path base = fs::temp_directory_path(ec);
-  CryptoPP::AutoSeededRandomPool rng;
   for (int attempt = 0; attempt < 16; ++attempt) {
-    const fs::path candidate = base / ("veilmark-" + std::to_string(rng.GenerateWord32()));
+    const fs::path candidate = base / ("veilmark-" + RandomName(10));
     if (fs::create_directory(candidate, ec)) {
       fs::permissions(candidate, fs::perms::owner_all, fs::perm_options::replace, ec);
       return candidate.u8string();
     }
   }
   return base.u8string();
+}
+
+std::string RandomName(std::size_t length) {
+  static constexpr char kAlphabet[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::random_device device;
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
+  std::string name(length, '\0');
+  for (char& c : name) c = kAlphabet[pick(device)];
+  return name;
 }
 
 }  // namespace veilmark

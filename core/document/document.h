@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/crypto/passwords.h"
-#include "core/image/document_ui.h"
+#include "core/document/document_ui.h"
 
 #include <array>
 #include <cstdint>

@@ -16,7 +16,7 @@ struct ScannedImage {
   std::string hiddenName;  // sanitised; empty when nothing was found
   int width = 0;           // 0 x 0 when the file does not decode
   int height = 0;
-  wxImage thumbnail;       // 150 x 135, framed by kind; not made unless asked for
+  wxImage thumbnail;  // 150 x 135, framed by kind; not made unless asked for
 };
 
 // Decodes the file, detects (header only: the data block is never read) and, if asked,

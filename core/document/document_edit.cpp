@@ -1,9 +1,9 @@
 // Saving the working image and running the image operations on a worker thread.
+#include "core/base/text_util.h"
+#include "core/document/command_ids.h"
+#include "core/document/document.h"
 #include "core/image/argb_image.h"
-#include "core/image/command_ids.h"
-#include "core/image/document.h"
 #include "core/image/imaging.h"
-#include "core/image/text_util.h"
 #include "core/stego/kinds.h"
 
 namespace veilmark {

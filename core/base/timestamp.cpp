@@ -1,6 +1,6 @@
-#include "core/crypto/timestamp.h"
+#include "core/base/timestamp.h"
 
-namespace veilmark::crypto {
+namespace veilmark::base {
 
 std::string FormatTimestamp(std::time_t when) {
   std::tm local{};
@@ -14,4 +14,4 @@ std::string FormatTimestamp(std::time_t when) {
   return std::string(text, n);
 }
 
-}  // namespace veilmark::crypto
+}  // namespace veilmark::base

@@ -56,4 +56,8 @@ std::string VisibleText(std::string_view utf8, bool keepLineBreaks = false);
 // Creates a new folder, readable by its owner only, in the system's temporary folder.
 std::string MakePrivateTempFolder();
 
+// `length` letters and digits from the system's random device: names that must not collide
+// (temporary files and folders), not secrets.
+std::string RandomName(std::size_t length);
+
 }  // namespace veilmark

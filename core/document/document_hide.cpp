@@ -1,11 +1,11 @@
 // Hiding a file or a typed message in the working image.
-#include "core/crypto/atomic_file.h"
+#include "core/base/atomic_file.h"
+#include "core/base/text_util.h"
+#include "core/base/timestamp.h"
 #include "core/crypto/passwords.h"
-#include "core/crypto/timestamp.h"
+#include "core/document/dialog_logic.h"
+#include "core/document/document.h"
 #include "core/image/argb_image.h"
-#include "core/image/dialog_logic.h"
-#include "core/image/document.h"
-#include "core/image/text_util.h"
 #include "core/stego/embed.h"
 #include "core/stego/payload.h"
 
@@ -22,7 +22,7 @@ namespace {
 constexpr char kFileNotFoundText[] = "File not found.\r\nThe selected file to hide doesn't exist.";
 constexpr std::size_t kMessageNameLimit = 58;
 
-std::optional<std::string> ReadAll(crypto::InputFile& in) {
+std::optional<std::string> ReadAll(base::InputFile& in) {
   std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
   if (in.ReadFull(bytes.data(), bytes.size()) != static_cast<std::ptrdiff_t>(bytes.size()))
     return std::nullopt;
@@ -83,7 +83,7 @@ bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& pa
   }
   // Sized on the file that is then read, so that a file swapped for a larger one after the
   // check is never loaded either.
-  crypto::InputFile in;
+  base::InputFile in;
   const bool opened = in.Open(fs::u8path(filePath));
   const long long size = opened ? static_cast<long long>(in.Size()) : FileSizeOf(filePath);
   const std::int64_t need =
@@ -114,7 +114,7 @@ bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& pa
     BusyScope busy(*this);
     const auto total = static_cast<int>(8 * stego::DataBlockLength(bytes->size()) / 1024);
     m_ui.BeginProgress("Hiding", "Hiding " + name + " ...", total);
-    result = stego::EmbedPayload(*m_pImage, keys, narrow, *bytes, name, crypto::CurrentTimestamp(),
+    result = stego::EmbedPayload(*m_pImage, keys, narrow, *bytes, name, base::CurrentTimestamp(),
                                  [this](std::uint32_t done, std::uint32_t) {
                                    m_ui.UpdateProgress(static_cast<int>(done / 1024), {});
                                  });

@@ -1,6 +1,6 @@
-#include "core/crypto/atomic_file.h"
+#include "core/base/atomic_file.h"
 
-#include "core/crypto/cipher.h"
+#include "core/base/text_util.h"
 
 #include <cerrno>
 #include <ctime>
@@ -29,7 +29,7 @@
 #include <cstdio>  // renameat2
 #endif
 
-namespace veilmark::crypto {
+namespace veilmark::base {
 
 namespace fs = std::filesystem;
 
@@ -221,7 +221,7 @@ bool AtomicFileWriter::Create() {
   fs::path folder = target_.parent_path();
   // A leading dot keeps a file left behind by a crash out of folder listings.
   for (int attempt = 0; attempt < 16; ++attempt) {
-    const fs::path candidate = folder / ("." + GenerateRandomString(12) + ".vmtmp");
+    const fs::path candidate = folder / ("." + RandomName(12) + ".vmtmp");
     fd_ = CreateExclusive(candidate);
     if (fd_ >= 0) {
       temp_ = candidate;
@@ -335,4 +335,4 @@ int RemoveStaleTemporaryFiles(const fs::path& folder, std::chrono::seconds minAg
   return removed;
 }
 
-}  // namespace veilmark::crypto
+}  // namespace veilmark::base

@@ -1,8 +1,8 @@
 // Detection on selection and extraction of hidden files.
-#include "core/crypto/atomic_file.h"
+#include "core/base/atomic_file.h"
+#include "core/base/text_util.h"
+#include "core/document/document.h"
 #include "core/image/argb_image.h"
-#include "core/image/document.h"
-#include "core/image/text_util.h"
 #include "core/stego/detect.h"
 #include "core/stego/hidden_name.h"
 
@@ -23,9 +23,9 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 }
 
 bool WriteNewFile(const fs::path& target, const std::string& bytes, bool replaceExisting) {
-  crypto::AtomicFileWriter writer(target);
+  base::AtomicFileWriter writer(target);
   return writer.Create() && writer.Write(bytes.data(), bytes.size()) &&
-         writer.Commit(replaceExisting, 0644) == crypto::CommitResult::kOk;
+         writer.Commit(replaceExisting, 0644) == base::CommitResult::kOk;
 }
 }  // namespace
 
@@ -79,13 +79,13 @@ void CLumicraftDoc::OnExtractHiddenFile() {
   if (CurrentKind() == KIND_HIDDEN_IMAGE && !m_strTempImagePath.empty()) {
     const std::string target = JoinPath(m_strFolder, FileNameFromPath(m_strTempImagePath));
     if (ConfirmReplace(target)) {
-      crypto::InputFile in;
+      base::InputFile in;
       std::string bytes;
       if (in.Open(fs::u8path(m_strTempImagePath))) {
         bytes.resize(static_cast<std::size_t>(in.Size()));
-        extracted = in.ReadFull(bytes.data(), bytes.size()) ==
-                        static_cast<std::ptrdiff_t>(bytes.size()) &&
-                    WriteNewFile(fs::u8path(target), bytes, true);
+        extracted =
+            in.ReadFull(bytes.data(), bytes.size()) == static_cast<std::ptrdiff_t>(bytes.size()) &&
+            WriteNewFile(fs::u8path(target), bytes, true);
       }
     }
   } else if (m_pImage) {

@@ -1,12 +1,12 @@
 // Encrypting and decrypting single files and whole folders.
-#include "core/crypto/atomic_file.h"
+#include "core/base/atomic_file.h"
+#include "core/base/text_util.h"
 #include "core/crypto/files.h"
 #include "core/crypto/folder_crypt.h"
 #include "core/crypto/trash.h"
-#include "core/image/dialog_logic.h"
-#include "core/image/document.h"
+#include "core/document/dialog_logic.h"
+#include "core/document/document.h"
 #include "core/image/imaging.h"
-#include "core/image/text_util.h"
 
 #include <filesystem>
 #include <system_error>
@@ -72,7 +72,7 @@ void CLumicraftDoc::OnEncryptFile() {
   crypto::FileStatus status;
   {
     BusyScope busy(*this);
-    crypto::RemoveStaleTemporaryFiles(fs::u8path(output).parent_path());
+    base::RemoveStaleTemporaryFiles(fs::u8path(output).parent_path());
     status = crypto::EncryptFile(fs::u8path(*input), fs::u8path(output),
                                  crypto::DerivePasswordKeys(password));
   }
@@ -101,7 +101,7 @@ void CLumicraftDoc::OnDecryptFile() {
   {
     BusyScope busy(*this);
     const crypto::SlotKeyring keyring(m_arrPasswords);
-    crypto::RemoveStaleTemporaryFiles(output.parent_path());
+    base::RemoveStaleTemporaryFiles(output.parent_path());
     result = crypto::DecryptFileWithSlots(fs::u8path(*input), output, keyring);
   }
   const std::string status = DecryptFileStatus(result, fs::u8path(*input), output);
@@ -120,7 +120,7 @@ void CLumicraftDoc::OnEncryptFolder() {
   const std::string* slotPassword = EncryptionPasswordOrWarn();
   if (!slotPassword) return;
   const std::string password = *slotPassword;
-  crypto::RemoveStaleTemporaryFiles(fs::u8path(m_strFolder));
+  base::RemoveStaleTemporaryFiles(fs::u8path(m_strFolder));
   const auto files = crypto::ListFolderFiles(fs::u8path(m_strFolder), "*.*");
   if (files.empty()) {
     m_ui.ShowMessage(
@@ -158,7 +158,7 @@ void CLumicraftDoc::OnDecryptFolder() {
     return;
   }
   if (!CheckPasswordsDefined()) return;
-  crypto::RemoveStaleTemporaryFiles(fs::u8path(m_strFolder));
+  base::RemoveStaleTemporaryFiles(fs::u8path(m_strFolder));
   const auto files = crypto::ListFolderFiles(fs::u8path(m_strFolder), "*.cry");
   if (files.empty()) {
     m_ui.ShowMessage(Format("The selected folder doesn't contain encrypted files.\n\nFolder: %s",

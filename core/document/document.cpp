@@ -1,12 +1,12 @@
 // Construction, settings, folder listing, selection, undo history and command enabling.
-#include "core/image/document.h"
+#include "core/document/document.h"
 
-#include "core/crypto/atomic_file.h"
+#include "core/base/atomic_file.h"
+#include "core/base/text_util.h"
+#include "core/document/command_ids.h"
+#include "core/document/settings.h"
 #include "core/image/argb_image.h"
-#include "core/image/command_ids.h"
 #include "core/image/imaging.h"
-#include "core/image/settings.h"
-#include "core/image/text_util.h"
 #include "core/stego/kinds.h"
 
 #include <algorithm>
@@ -27,10 +27,10 @@ using stego::KIND_PLAIN;
 using namespace image;  // command ids
 
 namespace {
-constexpr int kImageOperationIds[] = {
-    ID_EDIT_MIRROR,    ID_EDIT_FLIP,     ID_EDIT_ROTATE_RIGHT, ID_EDIT_ROTATE_LEFT,
-    ID_EDIT_GRAYSCALE, ID_EDIT_NEGATIVE, ID_EDIT_GAMMA,        ID_EDIT_THRESHOLD,
-    ID_EDIT_LIGHTEN,   ID_EDIT_DARKEN,   ID_EDIT_CONTRAST,     ID_EDIT_SHARPEN};
+constexpr int kImageOperationIds[] = {ID_EDIT_MIRROR,      ID_EDIT_FLIP,      ID_EDIT_ROTATE_RIGHT,
+                                      ID_EDIT_ROTATE_LEFT, ID_EDIT_GRAYSCALE, ID_EDIT_NEGATIVE,
+                                      ID_EDIT_GAMMA,       ID_EDIT_THRESHOLD, ID_EDIT_LIGHTEN,
+                                      ID_EDIT_DARKEN,      ID_EDIT_CONTRAST,  ID_EDIT_SHARPEN};
 
 bool IsImageOperation(int id) {
   return std::find(std::begin(kImageOperationIds), std::end(kImageOperationIds), id) !=
@@ -138,7 +138,7 @@ void CLumicraftDoc::ListFolder() {
   m_arrKinds.clear();
   m_nFileCount = m_nCryCount = m_nImageCount = 0;
 
-  crypto::RemoveStaleTemporaryFiles(fs::u8path(m_strFolder));
+  base::RemoveStaleTemporaryFiles(fs::u8path(m_strFolder));
   // The platform lists in no useful order here; sort by name, ignoring case, so that the
   // thumbnails and the file counts come out the same on every system.
   std::vector<std::string> names;
@@ -147,7 +147,7 @@ void CLumicraftDoc::ListFolder() {
        it.increment(ec)) {
     std::error_code typeError;
     // A writer's temporary file is no user file, also while it is being written.
-    if (it->is_directory(typeError) || crypto::IsTemporaryFileName(it->path().filename())) continue;
+    if (it->is_directory(typeError) || base::IsTemporaryFileName(it->path().filename())) continue;
     names.push_back(it->path().filename().u8string());
   }
   std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
@@ -162,8 +162,8 @@ void CLumicraftDoc::ListFolder() {
       ++m_nImageCount;
     }
     ++m_nFileCount;
-    if (const auto dot = name.rfind('.'); dot != std::string::npos &&
-                                          AsciiLower(name.substr(dot)) == ".cry")
+    if (const auto dot = name.rfind('.');
+        dot != std::string::npos && AsciiLower(name.substr(dot)) == ".cry")
       ++m_nCryCount;
   }
 }
@@ -206,8 +206,8 @@ void CLumicraftDoc::ShowFolderStatistics() {
     m_ui.ShowFolderInfo({}, false);
     return;
   }
-  const std::string text = Format("Files: %d (Images: %d  Encrypted: %d)", m_nFileCount,
-                                  m_nImageCount, m_nCryCount);
+  const std::string text =
+      Format("Files: %d (Images: %d  Encrypted: %d)", m_nFileCount, m_nImageCount, m_nCryCount);
   if (m_nImageCount != 0) {
     m_ui.SetStatusText(text);
     m_ui.ShowFolderInfo({}, false);
@@ -305,8 +305,8 @@ void CLumicraftDoc::SelectImage(int index, const std::string& hiddenName,
     const auto w = static_cast<std::uint32_t>(m_pImage->Width());
     const auto h = static_cast<std::uint32_t>(m_pImage->Height());
     const std::uint32_t capacity = (w * h) / 8;
-    m_ui.SetStatusText(Format("%ux%u Storage capacity: %u Ks (%u bytes)", w, h, capacity / 1024,
-                              capacity));
+    m_ui.SetStatusText(
+        Format("%ux%u Storage capacity: %u Ks (%u bytes)", w, h, capacity / 1024, capacity));
   }
 }
 
@@ -434,33 +434,86 @@ bool CLumicraftDoc::OnCommand(int id) {
     return true;
   }
   switch (id) {
-    case ID_FILE_EXTRACT_HIDDEN: OnExtractHiddenFile(); break;
-    case ID_FILE_SAVE_PNG: SaveAndRefresh("png"); break;
-    case ID_FILE_SAVE_BMP: SaveAndRefresh("bmp"); break;
-    case ID_FILE_SAVE_TIFF: SaveAndRefresh("tiff"); break;
-    case ID_FILE_SAVE_JPG: SaveAndRefresh("jpg"); break;
-    case ID_FILE_SAVE_GIF: SaveAndRefresh("gif"); break;
-    case ID_HIDE_SELECT_FILE: OnSelectFileToHide(); break;
-    case ID_HIDE_UNSELECT_FILE: OnUnselectFileToHide(); break;
-    case ID_HIDE_FILE: OnHideFile(); break;
-    case ID_HIDE_ENTER_MESSAGE: OnEnterMessageToHide(); break;
-    case ID_HIDE_MESSAGE: OnHideMessage(); break;
-    case ID_ENCRYPT_FILE: OnEncryptFile(); break;
-    case ID_DECRYPT_FILE: OnDecryptFile(); break;
-    case ID_ENCRYPT_FOLDER: OnEncryptFolder(); break;
-    case ID_DECRYPT_FOLDER: OnDecryptFolder(); break;
-    case ID_ENCRYPT_MESSAGE: OnEncryptDecryptMessage(); break;
-    case ID_SETTINGS_PASSWORDS: OnSettingsPasswords(); break;
-    case ID_EDIT_UNDO: OnEditUndo(); break;
-    case ID_EDIT_REDO: OnEditRedo(); break;
-    case ID_FOLDER_REFRESH: OnViewRefreshFolder(); break;
-    case ID_FOLDER_SAMPLES: OnViewSamplesFolder(); break;
-    case ID_FOLDER_OPEN_IN_BROWSER: OnOpenFolder(); break;
-    case ID_HELP_FRAME_COLORS: OnHelpFrameColors(); break;
-    case ID_HELP_WEB_SITE: OnHelpWebSite(); break;
-    case ID_HELP_DISCLAIMER: OnHelpDisclaimer(); break;
-    case ID_HELP_ABOUT: OnHelpAbout(); break;
-    default: return false;
+    case ID_FILE_EXTRACT_HIDDEN:
+      OnExtractHiddenFile();
+      break;
+    case ID_FILE_SAVE_PNG:
+      SaveAndRefresh("png");
+      break;
+    case ID_FILE_SAVE_BMP:
+      SaveAndRefresh("bmp");
+      break;
+    case ID_FILE_SAVE_TIFF:
+      SaveAndRefresh("tiff");
+      break;
+    case ID_FILE_SAVE_JPG:
+      SaveAndRefresh("jpg");
+      break;
+    case ID_FILE_SAVE_GIF:
+      SaveAndRefresh("gif");
+      break;
+    case ID_HIDE_SELECT_FILE:
+      OnSelectFileToHide();
+      break;
+    case ID_HIDE_UNSELECT_FILE:
+      OnUnselectFileToHide();
+      break;
+    case ID_HIDE_FILE:
+      OnHideFile();
+      break;
+    case ID_HIDE_ENTER_MESSAGE:
+      OnEnterMessageToHide();
+      break;
+    case ID_HIDE_MESSAGE:
+      OnHideMessage();
+      break;
+    case ID_ENCRYPT_FILE:
+      OnEncryptFile();
+      break;
+    case ID_DECRYPT_FILE:
+      OnDecryptFile();
+      break;
+    case ID_ENCRYPT_FOLDER:
+      OnEncryptFolder();
+      break;
+    case ID_DECRYPT_FOLDER:
+      OnDecryptFolder();
+      break;
+    case ID_ENCRYPT_MESSAGE:
+      OnEncryptDecryptMessage();
+      break;
+    case ID_SETTINGS_PASSWORDS:
+      OnSettingsPasswords();
+      break;
+    case ID_EDIT_UNDO:
+      OnEditUndo();
+      break;
+    case ID_EDIT_REDO:
+      OnEditRedo();
+      break;
+    case ID_FOLDER_REFRESH:
+      OnViewRefreshFolder();
+      break;
+    case ID_FOLDER_SAMPLES:
+      OnViewSamplesFolder();
+      break;
+    case ID_FOLDER_OPEN_IN_BROWSER:
+      OnOpenFolder();
+      break;
+    case ID_HELP_FRAME_COLORS:
+      OnHelpFrameColors();
+      break;
+    case ID_HELP_WEB_SITE:
+      OnHelpWebSite();
+      break;
+    case ID_HELP_DISCLAIMER:
+      OnHelpDisclaimer();
+      break;
+    case ID_HELP_ABOUT:
+      OnHelpAbout();
+      break;
+    default:
+      return false;
   }
   return true;
 }

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 
-namespace veilmark::crypto {
+namespace veilmark::base {
 
 // A regular file opened for reading by its name on disk.
 class InputFile {
@@ -87,4 +87,4 @@ inline constexpr std::chrono::seconds kStaleTemporaryAge{10};
 int RemoveStaleTemporaryFiles(const std::filesystem::path& folder,
                               std::chrono::seconds minAge = kStaleTemporaryAge);
 
-}  // namespace veilmark::crypto
+}  // namespace veilmark::base

@@ -2,7 +2,7 @@
 // encryption dialog's buttons. The desktop dialogs call these; tests call them directly.
 #pragma once
 
-#include "core/image/document_ui.h"
+#include "core/document/document_ui.h"
 
 #include <string>
 
