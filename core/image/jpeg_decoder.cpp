@@ -35,6 +35,11 @@ constexpr std::size_t kReadPiece = 64 * 1024;
 // about ten.
 constexpr int kMaxScans = 500;
 
+// Progressive and multi-scan files keep every coefficient of the picture until the last scan:
+// 3 bytes a pixel for 4:2:0 colour, up to 8 for CMYK. The library's memory stays within what
+// a decoded picture of the largest size accepted takes, which no camera picture comes near.
+constexpr long kMaxLibraryMemory = static_cast<long>(kMaxDeclaredPixels * sizeof(Argb));
+
 struct ErrorManager {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
@@ -215,6 +220,7 @@ class JpegDecoder final : public FormatDecoder {
     jpeg_create_decompress(&cinfo_);
     created_ = true;
     cinfo_.progress = &progress_;
+    cinfo_.mem->max_memory_to_use = kMaxLibraryMemory;
     cinfo_.src = &source_.pub;
     source_.pub.init_source = InitSource;
     source_.pub.fill_input_buffer = FillInput;

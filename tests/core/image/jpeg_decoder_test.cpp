@@ -164,6 +164,24 @@ std::size_t ScanDataStart(const std::string& jpeg) {
   return jpeg.size();
 }
 
+// The frame header changed to declare another size (the data then no longer matches it).
+std::string Declaring(std::string jpeg, int width, int height) {
+  std::size_t at = 2;
+  while (at + 9 <= jpeg.size()) {
+    const auto marker = static_cast<unsigned char>(jpeg[at + 1]);
+    if (marker >= 0xC0 && marker <= 0xC2) {
+      jpeg[at + 5] = static_cast<char>(height >> 8);
+      jpeg[at + 6] = static_cast<char>(height & 0xFF);
+      jpeg[at + 7] = static_cast<char>(width >> 8);
+      jpeg[at + 8] = static_cast<char>(width & 0xFF);
+      break;
+    }
+    at += 2 + static_cast<unsigned char>(jpeg[at + 2]) * 256u +
+          static_cast<unsigned char>(jpeg[at + 3]);
+  }
+  return jpeg;
+}
+
 // Flips bits in the entropy-coded data, away from markers.
 std::string Corrupted(std::string jpeg) {
   const std::size_t start = ScanDataStart(jpeg);
@@ -444,6 +462,24 @@ TEST(JpegDecoder, HostileFilesFailFast) {
     ReadInPieces(c.bytes, {64}, &failed);
     EXPECT_TRUE(failed);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  }
+}
+
+// A progressive file keeps every coefficient until its last scan; a few hundred bytes
+// declaring 2^27 pixels must not make the library take gigabytes for them before the first
+// row (CMYK: 1 GiB, 4:4:4 colour: 768 MiB).
+TEST(JpegDecoder, ProgressiveCoefficientsStayWithinTheLimit) {
+  for (const JpegLayout& layout :
+       {Stored(JCS_CMYK).Progressive(), Stored(JCS_YCbCr).Progressive()}) {
+    SCOPED_TRACE(static_cast<int>(layout.stored));
+    const std::string bytes = Declaring(WriteJpeg(16, 16, layout), 16384, 8192);
+    auto source = MemorySource(bytes.data(), bytes.size());
+    auto decoder = MakeJpegDecoder();
+    ASSERT_TRUE(decoder->Open(*source));  // no bound from the file's size
+    ASSERT_EQ(decoder->Width(), 16384);
+    std::vector<Argb> row(16384);
+    EXPECT_EQ(decoder->ReadRows(row.data(), 1), 0);
+    EXPECT_TRUE(decoder->Failed());
   }
 }
 
