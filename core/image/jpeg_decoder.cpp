@@ -54,23 +54,26 @@ struct SourceManager {
 
 extern "C" {
 
-void ErrorExit(j_common_ptr cinfo) {
+void JpegErrorExit(j_common_ptr cinfo) {
   std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
 }
 
 // Broken data is common in files off cameras and the web; it is none of the user's business
 // on the console.
-void SilentMessage(j_common_ptr) {}
+void JpegSilentMessage(j_common_ptr) {}
 
-void InitSource(j_decompress_ptr) {}
+void JpegInitSource(j_decompress_ptr) {}
 
-boolean FillInput(j_decompress_ptr cinfo) {
+boolean JpegFillInput(j_decompress_ptr cinfo) {
   auto* src = reinterpret_cast<SourceManager*>(cinfo->src);
   const std::size_t got = src->source->ReadAt(src->offset, src->buffer, kReadPiece);
   src->offset += got;
   src->pub.next_input_byte = src->buffer;
   src->pub.bytes_in_buffer = got;
   if (got == 0) {
+    // Short of its end the file could not be read (or shrank): not a picture to show.
+    if (src->offset < src->source->Size())
+      cinfo->err->error_exit(reinterpret_cast<j_common_ptr>(cinfo));
     // A file cut short ends here, and the rows not reached come out grey, as they always did.
     src->buffer[0] = 0xFF;
     src->buffer[1] = JPEG_EOI;
@@ -79,7 +82,7 @@ boolean FillInput(j_decompress_ptr cinfo) {
   return TRUE;
 }
 
-void SkipInput(j_decompress_ptr cinfo, long count) {
+void JpegSkipInput(j_decompress_ptr cinfo, long count) {
   if (count <= 0) return;
   auto* src = reinterpret_cast<SourceManager*>(cinfo->src);
   const auto n = static_cast<std::size_t>(count);
@@ -92,9 +95,9 @@ void SkipInput(j_decompress_ptr cinfo, long count) {
   src->pub.bytes_in_buffer = 0;  // the next read starts at the new offset
 }
 
-void TermSource(j_decompress_ptr) {}
+void JpegTermSource(j_decompress_ptr) {}
 
-void CountScans(j_common_ptr cinfo) {
+void JpegCountScans(j_common_ptr cinfo) {
   if (cinfo->is_decompressor &&
       reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
     cinfo->err->error_exit(cinfo);
@@ -139,9 +142,9 @@ class JpegDecoder final : public FormatDecoder {
   JpegDecoder() : buffer_(new unsigned char[kReadPiece]) {
     std::memset(&cinfo_, 0, sizeof cinfo_);
     cinfo_.err = jpeg_std_error(&errors_.pub);
-    errors_.pub.error_exit = ErrorExit;
-    errors_.pub.output_message = SilentMessage;
-    progress_.progress_monitor = CountScans;
+    errors_.pub.error_exit = JpegErrorExit;
+    errors_.pub.output_message = JpegSilentMessage;
+    progress_.progress_monitor = JpegCountScans;
   }
   ~JpegDecoder() override {
     // Destroying also abandons a decode stopped early.
@@ -222,11 +225,11 @@ class JpegDecoder final : public FormatDecoder {
     cinfo_.progress = &progress_;
     cinfo_.mem->max_memory_to_use = kMaxLibraryMemory;
     cinfo_.src = &source_.pub;
-    source_.pub.init_source = InitSource;
-    source_.pub.fill_input_buffer = FillInput;
-    source_.pub.skip_input_data = SkipInput;
+    source_.pub.init_source = JpegInitSource;
+    source_.pub.fill_input_buffer = JpegFillInput;
+    source_.pub.skip_input_data = JpegSkipInput;
     source_.pub.resync_to_restart = jpeg_resync_to_restart;
-    source_.pub.term_source = TermSource;
+    source_.pub.term_source = JpegTermSource;
     source_.pub.bytes_in_buffer = 0;
     source_.pub.next_input_byte = nullptr;
     source_.offset = 0;

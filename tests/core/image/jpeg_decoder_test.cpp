@@ -344,6 +344,36 @@ TEST(JpegDecoder, FirstRowsReadOnlyTheStartOfABaselineFile) {
   decoder.reset();                         // abandons the rest
 }
 
+// A file that cannot be read to its end (a disk error, or shrunk while read) is not shown
+// with a grey rest as a file cut short is: the rest would be taken for the picture's own.
+class FailingSource final : public ByteSource {
+ public:
+  FailingSource(const std::string& bytes, std::uint64_t readable)
+      : inner_(MemorySource(bytes.data(), bytes.size())), readable_(readable) {}
+  std::uint64_t Size() const override { return inner_->Size(); }
+  std::size_t ReadAt(std::uint64_t offset, unsigned char* out, std::size_t size) override {
+    if (offset >= readable_) return 0;
+    return inner_->ReadAt(offset, out, std::min<std::uint64_t>(size, readable_ - offset));
+  }
+
+ private:
+  std::unique_ptr<ByteSource> inner_;
+  std::uint64_t readable_;
+};
+
+TEST(JpegDecoder, AReadErrorFailsTheDecode) {
+  for (const JpegLayout& layout : {Yuv420().Quality(97), Yuv420().Quality(97).Progressive()}) {
+    const std::string bytes = WriteJpeg(1024, 512, layout);
+    ASSERT_GT(bytes.size(), 200u * 1024);
+    FailingSource source(bytes, bytes.size() / 2);
+    auto decoder = MakeJpegDecoder();
+    ASSERT_TRUE(decoder->Open(source));
+    std::vector<Argb> rows(1024u * 512);
+    EXPECT_LT(decoder->ReadRows(rows.data(), 512), 512);
+    EXPECT_TRUE(decoder->Failed());
+  }
+}
+
 TEST(JpegDecoder, ReducesToTheSmallestScaleStillCoveringTheBox) {
   const struct {
     int width, height, boxWidth, boxHeight;
