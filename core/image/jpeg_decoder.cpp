@@ -31,8 +31,8 @@ constexpr J_COLOR_SPACE kArgbSpace = JCS_EXT_BGRA;
 constexpr std::size_t kReadPiece = 64 * 1024;
 
 // A progressive file may hold any number of scans, and each one walks every block of its
-// components: 2000 empty scans in a 340 KB file declaring 8192 x 8192 took 48 s. Encoders
-// write about ten; past this many the file is refused (at most a few seconds spent).
+// components: 2000 empty scans in a 340 KB file declaring 8192 x 8192 cost a minute. Encoders
+// write about ten; past this many the file is refused, after a few seconds at most.
 constexpr int kMaxScans = 100;
 
 // Progressive and multi-scan files keep every coefficient of the picture until the last scan:
@@ -191,8 +191,11 @@ class JpegDecoder final : public FormatDecoder {
   int ReadRows(Argb* out, int count) override {
     if (failed_ || count <= 0) return 0;
     if (!started_) {
-      if (!Start()) return Fail(), 0;
       started_ = true;
+      if (!Start()) {
+        failed_ = true;
+        return 0;
+      }
     }
     const int before = static_cast<int>(cinfo_.output_scanline);
     const int wanted = std::min<int>(count, static_cast<int>(cinfo_.output_height) - before);
