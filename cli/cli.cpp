@@ -125,6 +125,17 @@ std::string MismatchText(const Command& c, const std::vector<std::string>& args)
   return {};
 }
 
+// Whether a help request comes before every unknown option: the arguments are answered in
+// their order, the first one that settles it wins.
+bool HelpComesFirst(const std::vector<std::string>& args, const std::vector<std::string>& unknown) {
+  for (const std::string& arg : args) {
+    if (arg == "--") break;
+    if (arg == "--help" || arg == "-h") return true;
+    if (std::find(unknown.begin(), unknown.end(), arg) != unknown.end()) return false;
+  }
+  return true;
+}
+
 // Parses the arguments after the subcommand name: "--name value", "--name=value", "--"
 // (everything after it is an operand). An unknown or repeated option is a usage error.
 bool Parse(const Command& command, int argc, char** argv, Invocation& inv, bool& help) {
@@ -159,13 +170,15 @@ bool Parse(const Command& command, int argc, char** argv, Invocation& inv, bool&
     UsageError(command.name, text.empty() ? std::string(e.what()) : text);
     return false;
   }
-  if (parser.help->count() > 0) {
+  std::vector<std::string> unknown = parser.app.remaining();
+  unknown.erase(std::remove(unknown.begin(), unknown.end(), "--"), unknown.end());
+  if (parser.help->count() > 0 && HelpComesFirst(split, unknown)) {
     help = true;
     return true;
   }
-  for (const std::string& extra : parser.app.remaining()) {
-    if (extra == "--") continue;
-    UsageError(command.name, "unknown option '" + extra.substr(0, extra.find('=')) + "'");
+  if (!unknown.empty()) {
+    UsageError(command.name,
+               "unknown option '" + unknown.front().substr(0, unknown.front().find('=')) + "'");
     return false;
   }
   for (const auto& [option, parsed] : parser.options) {
