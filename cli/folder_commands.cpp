@@ -2,6 +2,7 @@
 // terminal (or --yes), progress on standard error, and Ctrl+C stopping between files.
 #include "cli/cli.h"
 #include "cli/password_input.h"
+#include "cli/progress.h"
 #include "core/base/atomic_file.h"
 #include "core/base/text_util.h"
 #include "core/crypto/files.h"
@@ -62,12 +63,13 @@ class StopBetweenFiles {
   StopBetweenFiles(const StopBetweenFiles&) = delete;
   StopBetweenFiles& operator=(const StopBetweenFiles&) = delete;
 
-  // The progress callback of the folder loops: prints "[3/120] name", false once stopped.
-  static bool Progress(std::size_t index, std::size_t total, const fs::path& file) {
-    if (g_stopRequested) return false;
-    std::cerr << "[" << index + 1 << "/" << total << "] " << file.filename().u8string()
-              << std::endl;
-    return true;
+  // The progress callback of the folder loops: shows the file, false once stopped.
+  static crypto::FolderProgress Progress(ProgressLine& progress) {
+    return [&progress](std::size_t index, std::size_t total, const fs::path& file) {
+      if (g_stopRequested) return false;
+      progress.Next(index, total, file);
+      return true;
+    };
   }
 
  private:
@@ -109,8 +111,12 @@ int Finish(const crypto::FolderCryptResult& result, const std::string& status,
              : kExitOk;
 }
 
-void ReportFile(const fs::path& file, const std::string& what) {
-  PrintError(Quoted(file.filename()) + ": " + what);
+// A message about one file, in place of the progress line.
+crypto::FolderFailure ReportFile(ProgressLine& progress) {
+  return [&progress](const fs::path& file, const std::string& what) {
+    progress.Clear();
+    PrintError(Quoted(file.filename()) + ": " + what);
+  };
 }
 
 int RunEncryptFolder(const Invocation& inv) {
@@ -130,14 +136,17 @@ int RunEncryptFolder(const Invocation& inv) {
     return kExitOk;
   }
   int exitCode = kExitOk;
-  const std::optional<std::string> encryption = GetEncryptionPassword(inv, exitCode);
+  int slot = 1;
+  const std::optional<std::string> encryption = GetEncryptionPassword(inv, exitCode, &slot);
   if (!encryption) return exitCode;
   const std::string& password = *encryption;
+  // A terminal's scrollback is no place for a secret: the texts name the slot instead.
+  const std::string shown = SlotName(slot);
   if (!inv.Has(kYesOption.name) &&
       !Confirm(Format("All files in the folder will be encrypted and the original files will be "
                       "removed after encryption.\n\nFolder: %s\nPassword: %s\n\nDo you want to "
                       "continue with the encryption process ?",
-                      folder.c_str(), password.c_str()))) {
+                      folder.c_str(), shown.c_str()))) {
     PrintError("cancelled: nothing was encrypted");
     return kExitFailed;
   }
@@ -145,9 +154,11 @@ int RunEncryptFolder(const Invocation& inv) {
   crypto::FolderCryptResult result;
   {
     StopBetweenFiles stop;
-    result = crypto::EncryptFolderFiles(files, keys, StopBetweenFiles::Progress, ReportFile);
+    ProgressLine progress(files);
+    result = crypto::EncryptFolderFiles(files, keys, StopBetweenFiles::Progress(progress),
+                                        ReportFile(progress));
   }
-  return Finish(result, crypto::EncryptFolderStatus(result, password), true);
+  return Finish(result, crypto::EncryptFolderStatus(result, shown), true);
 }
 
 int RunDecryptFolder(const Invocation& inv) {
@@ -167,10 +178,13 @@ int RunDecryptFolder(const Invocation& inv) {
   int exitCode = kExitOk;
   const auto keyring = GetKeyring(inv, PasswordUse::kDecrypt, false, exitCode);
   if (!keyring) return exitCode;
+  ProgressLine progress(files);
   crypto::DecryptFolderOptions options;
   options.keepCry = inv.Has(kKeepOption.name);
-  options.onFailure = ReportFile;
-  options.onNote = [](const fs::path& file, crypto::DecryptNote note, const std::string& why) {
+  options.onFailure = ReportFile(progress);
+  options.onNote = [&progress](const fs::path& file, crypto::DecryptNote note,
+                               const std::string& why) {
+    progress.Clear();
     switch (note) {
       case crypto::DecryptNote::kPossibly:
         PrintError(Quoted(file.filename()) +
@@ -190,8 +204,10 @@ int RunDecryptFolder(const Invocation& inv) {
   crypto::FolderCryptResult result;
   {
     StopBetweenFiles stop;
-    result = crypto::DecryptFolderFiles(files, *keyring, StopBetweenFiles::Progress, options);
+    result =
+        crypto::DecryptFolderFiles(files, *keyring, StopBetweenFiles::Progress(progress), options);
   }
+  progress.Clear();
   return Finish(result, crypto::DecryptFolderStatus(result));
 }
 

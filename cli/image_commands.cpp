@@ -1,7 +1,9 @@
 // hide, extract, scan, capacity and convert: the desktop's steganography and saving
 // commands on image files named on the command line.
 #include "cli/cli.h"
+#include "cli/json_output.h"
 #include "cli/password_input.h"
+#include "cli/progress.h"
 #include "cli/stored_passwords.h"
 #include "core/base/atomic_file.h"
 #include "core/base/text_util.h"
@@ -20,7 +22,6 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -230,7 +231,8 @@ int RunHide(const Invocation& inv) {
   }
 
   int exitCode = kExitOk;
-  const std::optional<std::string> encryption = GetEncryptionPassword(inv, exitCode);
+  int slot = 1;
+  const std::optional<std::string> encryption = GetEncryptionPassword(inv, exitCode, &slot);
   if (!encryption) return exitCode;
   const std::string& password = *encryption;
   stego::EmbedResult result;
@@ -257,7 +259,8 @@ int RunHide(const Invocation& inv) {
       return kExitFailed;
   }
   if (!Save(*carrier, output, format, force)) return kExitFailed;
-  std::cout << stego::FormatEmbedReport(password, result.stats) << "\n";
+  // The report names the slot: standard output may well be a terminal or a log.
+  std::cout << stego::FormatEmbedReport(SlotName(slot), result.stats) << "\n";
   return std::cout.flush() ? kExitOk : kExitFailed;
 }
 
@@ -365,38 +368,6 @@ const char* KindName(int kind) {
   }
 }
 
-// A JSON string. Bytes that are not UTF-8 (file names need not be) become U+FFFD; controls,
-// bidirectional overrides and line separators are escaped, so that the text holds no
-// character a terminal acts upon while the value a parser reads stays exact.
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (std::size_t i = 0; i < text.size();) {
-    char32_t c = 0;
-    const std::size_t length = Utf8SequenceAt(text, i, c);
-    if (length == 0) {
-      out += "\\ufffd";
-      ++i;
-      continue;
-    }
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c < 0x20 || c == 0x7F || IsFormattingControl(c)) {
-      out += Format("\\u%04x", static_cast<unsigned>(c));
-    } else {
-      out.append(text, i, length);
-    }
-    i += length;
-  }
-  return out + "\"";
-}
-
 struct ScanEntry {
   std::string listedName;
   std::string diskName;
@@ -445,36 +416,49 @@ int RunScan(const Invocation& inv) {
     keyring = GetKeyring(inv, PasswordUse::kDecrypt, false, exitCode);
     if (!keyring) return exitCode;
   }
+  std::vector<fs::path> paths;
+  for (const ScanEntry& entry : images) paths.push_back(folder / fs::u8path(entry.diskName));
+  // Standard error keeps its plain lines off a terminal: only the terminal shows progress.
+  std::optional<ProgressLine> progress;
+  if (StderrIsTerminal()) progress.emplace(paths);
   for (ScanEntry& entry : images) {
+    if (progress)
+      progress->Next(static_cast<std::size_t>(&entry - images.data()), images.size(),
+                     entry.diskName);
     {
       EngineReportsMuted muted;
       entry.scan = image::ScanImageFile(folder / fs::u8path(entry.diskName), *keyring, false);
     }
     if (json) continue;
+    if (progress) progress->Clear();
     std::cout << VisibleText(entry.listedName) << ": " << KindName(entry.scan.kind);
     if (!entry.scan.hiddenName.empty()) std::cout << ": " << VisibleText(entry.scan.hiddenName);
     std::cout << std::endl;
   }
+  progress.reset();
   const std::string statistics = Format("Files: %d (Images: %d  Encrypted: %d)", fileCount,
                                         static_cast<int>(images.size()), cryCount);
   if (!json) {
     std::cout << statistics << "\n";
     return std::cout.flush() ? kExitOk : kExitFailed;
   }
-  std::ostringstream out;
-  out << "{\n  \"folder\": " << JsonString(folder.u8string()) << ",\n  \"images\": [";
-  for (std::size_t i = 0; i < images.size(); ++i) {
-    const ScanEntry& e = images[i];
-    out << (i == 0 ? "\n" : ",\n") << "    {\"name\": " << JsonString(e.listedName)
-        << ", \"file\": " << JsonString(e.diskName) << ", \"kind\": \"" << KindName(e.scan.kind)
-        << "\", \"hiddenName\": "
-        << (e.scan.hiddenName.empty() ? std::string("null") : JsonString(e.scan.hiddenName))
-        << ", \"width\": " << e.scan.width << ", \"height\": " << e.scan.height << "}";
+  nlohmann::ordered_json listed = nlohmann::ordered_json::array();
+  for (const ScanEntry& e : images) {
+    listed.push_back(
+        {{"name", e.listedName},
+         {"file", e.diskName},
+         {"kind", KindName(e.scan.kind)},
+         {"hiddenName", e.scan.hiddenName.empty() ? nlohmann::ordered_json()
+                                                  : nlohmann::ordered_json(e.scan.hiddenName)},
+         {"width", e.scan.width},
+         {"height", e.scan.height}});
   }
-  out << (images.empty() ? "" : "\n  ") << "],\n  \"files\": " << fileCount
-      << ",\n  \"imageCount\": " << images.size() << ",\n  \"encrypted\": " << cryCount
-      << ",\n  \"statistics\": " << JsonString(statistics) << "\n}\n";
-  std::cout << out.str();
+  std::cout << WriteJson({{"folder", folder.u8string()},
+                          {"images", listed},
+                          {"files", fileCount},
+                          {"imageCount", images.size()},
+                          {"encrypted", cryCount},
+                          {"statistics", statistics}});
   return std::cout.flush() ? kExitOk : kExitFailed;
 }
 

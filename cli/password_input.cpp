@@ -152,7 +152,8 @@ bool FromTerminal(const std::string& command, PasswordUse use, crypto::PasswordS
 
 // The stored slots, when any is defined: the five of them to decrypt, the selected one to
 // encrypt. False when none is stored, or (with `exitCode` set) when the selected one is empty.
-bool FromStoredSlots(PasswordUse use, crypto::PasswordSlots& slots, int& exitCode) {
+bool FromStoredSlots(PasswordUse use, crypto::PasswordSlots& slots, int& exitCode,
+                     int& encryptingSlot) {
   StoredPasswords stored = LoadStoredPasswords();
   if (!crypto::AnyPasswordDefined(stored.slots)) return false;
   if (use == PasswordUse::kDecrypt) {
@@ -162,6 +163,7 @@ bool FromStoredSlots(PasswordUse use, crypto::PasswordSlots& slots, int& exitCod
     exitCode = kExitFailed;
   } else {
     slots[0] = stored.slots[static_cast<std::size_t>(stored.selected)];
+    encryptingSlot = stored.selected + 1;
   }
   WipeSlots(stored.slots);
   return true;
@@ -212,9 +214,11 @@ void WipeSlots(crypto::PasswordSlots& slots) {
   for (std::string& s : slots) Wipe(s);
 }
 
-std::optional<std::string> GetEncryptionPassword(const Invocation& inv, int& exitCode) {
+std::string SlotName(int number) { return "slot " + std::to_string(number); }
+
+std::optional<std::string> GetEncryptionPassword(const Invocation& inv, int& exitCode, int* slot) {
   std::optional<crypto::PasswordSlots> slots =
-      GetPasswords(inv, PasswordUse::kEncrypt, false, exitCode);
+      GetPasswords(inv, PasswordUse::kEncrypt, false, exitCode, slot);
   if (!slots) return std::nullopt;
   std::string password = (*slots)[0];
   WipeSlots(*slots);
@@ -222,7 +226,9 @@ std::optional<std::string> GetEncryptionPassword(const Invocation& inv, int& exi
 }
 
 std::optional<crypto::PasswordSlots> GetPasswords(const Invocation& inv, PasswordUse use,
-                                                  bool stdinHoldsData, int& exitCode) {
+                                                  bool stdinHoldsData, int& exitCode,
+                                                  int* encryptingSlot) {
+  int slot = 1;
   const std::string* file = inv.Value(PasswordFileOption().name);
   const bool fromStdin = inv.Has(PasswordStdinOption().name);
   if (file && fromStdin) {
@@ -256,7 +262,7 @@ std::optional<crypto::PasswordSlots> GetPasswords(const Invocation& inv, Passwor
       exitCode = UsageError(inv.command, error);
       return std::nullopt;
     }
-  } else if (FromStoredSlots(use, slots, exitCode)) {
+  } else if (FromStoredSlots(use, slots, exitCode, slot)) {
     if (exitCode != kExitOk) return std::nullopt;
   } else if (!FromTerminal(inv.command, use, slots, exitCode)) {
     return std::nullopt;
@@ -270,6 +276,7 @@ std::optional<crypto::PasswordSlots> GetPasswords(const Invocation& inv, Passwor
     exitCode = UsageError(inv.command, "There are no defined passwords to decrypt.");
     return std::nullopt;
   }
+  if (encryptingSlot) *encryptingSlot = slot;
   return slots;
 }
 

@@ -24,8 +24,10 @@ extern const char kPasswordNote[];
 // the terminal. `stdinHoldsData`: the command reads its input from standard input, so
 // --password-stdin is refused. On failure the message is printed, `exitCode` is set and
 // nothing is returned.
+// `encryptingSlot`, when given, receives the number (1 to 5) of the slot that encrypts.
 std::optional<crypto::PasswordSlots> GetPasswords(const Invocation& inv, PasswordUse use,
-                                                  bool stdinHoldsData, int& exitCode);
+                                                  bool stdinHoldsData, int& exitCode,
+                                                  int* encryptingSlot = nullptr);
 
 // Parses "one password per line" text into slots (lines end in LF or CR LF; an empty line
 // is an empty slot). False with a message when there are more than five lines or a
@@ -41,6 +43,11 @@ std::unique_ptr<crypto::SlotKeyring> GetKeyring(const Invocation& inv, PasswordU
 
 // The one password that encrypts (slot 1 of GetPasswords with PasswordUse::kEncrypt);
 // the other slots are wiped. On failure as GetPasswords.
-std::optional<std::string> GetEncryptionPassword(const Invocation& inv, int& exitCode);
+std::optional<std::string> GetEncryptionPassword(const Invocation& inv, int& exitCode,
+                                                 int* slot = nullptr);
+
+// How texts name the password of slot `number` (1 to 5): "slot 1". The CLI never prints a
+// password itself.
+std::string SlotName(int number);
 
 }  // namespace veilmark::cli

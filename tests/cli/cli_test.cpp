@@ -247,6 +247,42 @@ TEST_F(CliTest, MessagesRoundTrip) {
   EXPECT_EQ(Run("msg-decrypt --password-file pw", " \n").code, 1);
 }
 
+// "--" ends the options; an option given twice is refused before anything happens, whichever
+// value would have won.
+TEST_F(CliTest, DoubleDashEndsOptionsAndRepeatsAreRefused) {
+  MakeImage("-dash.png", 4, 4);
+  WriteFile(Path("doc.txt"), "plain");
+  Passwords("good-one\n");
+  const struct {
+    const char* args;
+    int code;
+    const char* text;  // in the standard error, or the output when the code is 0
+  } cases[] = {
+      {"capacity -- -dash.png", 0, "4x4 Storage capacity"},
+      {"capacity -dash.png", 2, "capacity: unknown option '-dash.png'"},
+      {"encrypt --password-file pw --password-file pw doc.txt", 2,
+       "encrypt: option '--password-file' is given more than once"},
+      {"encrypt --force --force --password-file pw doc.txt", 2,
+       "encrypt: option '--force' is given more than once"},
+      {"hide --message=a --message b --password-file pw -- -dash.png", 2,
+       "hide: option '--message' is given more than once"},
+      {"hide --message= --password-file pw -- -dash.png", 2,
+       "hide: The text message to hide is not defined."},
+      {"encrypt --force=yes --password-file pw doc.txt", 2,
+       "encrypt: option '--force' takes no value"},
+      {"encrypt --password-file", 2, "encrypt: option '--password-file' needs a value"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const Result r = Run(c.args);
+    EXPECT_EQ(r.code, c.code) << r.err;
+    EXPECT_TRUE(Contains(c.code == 0 ? r.out : r.err, c.text)) << r.out << r.err;
+  }
+  EXPECT_EQ(ReadFile(Path("doc.txt")), "plain");
+  EXPECT_FALSE(fs::exists(Path("doc.txt.cry")));
+  EXPECT_FALSE(fs::exists(Path("-dash_steg.png")));
+}
+
 // Passwords typed on a terminal (a pseudo-terminal here); encryption asks twice.
 TEST_F(CliTest, PasswordsFromTerminal) {
   if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script";

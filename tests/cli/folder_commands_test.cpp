@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <pty.h>
 #include <sys/ioctl.h>
 
 #include <chrono>
@@ -61,7 +62,9 @@ TEST_F(CliTest, FolderEncryptionAndDecryption) {
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_TRUE(Contains(r.err, "/3] a.txt\n")) << r.err;
   EXPECT_TRUE(Contains(r.err, "/3] B.doc\n")) << r.err;
-  EXPECT_TRUE(Contains(r.err, "2 files successfully encrypted. Password: folder-pass\n")) << r.err;
+  // The status names the slot: the password itself never reaches the terminal.
+  EXPECT_TRUE(Contains(r.err, "2 files successfully encrypted. Password: slot 1\n")) << r.err;
+  EXPECT_FALSE(Contains(r.out + r.err, "folder-pass")) << r.err;
   // The .cry files carry the lower-cased names; a .cry file is never encrypted again.
   std::vector<std::string> names;
   for (const auto& e : fs::directory_iterator(Path("docs")))
@@ -92,7 +95,8 @@ TEST_F(CliTest, FolderEncryptionAndDecryption) {
   StoreSlots({"", "stored-pass", "", "", ""}, 1);
   r = Run("encrypt-folder docs --yes");
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_TRUE(Contains(r.err, "2 files successfully encrypted. Password: stored-pass")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "2 files successfully encrypted. Password: slot 2\n")) << r.err;
+  EXPECT_FALSE(Contains(r.out + r.err, "stored-pass")) << r.err;
   r = Run("decrypt-folder docs");
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(ReadFile(Path("docs/a.txt")), "alpha");
@@ -116,7 +120,7 @@ TEST_F(CliTest, EncryptFolderFinishesStoppedFilesAndReportsConflicts) {
                        "not this file encrypted with this password; both files are kept."))
       << r.err;
   EXPECT_TRUE(Contains(r.err,
-                       "1 files successfully encrypted. Password: folder-pass (1 file "
+                       "1 files successfully encrypted. Password: slot 1 (1 file "
                        "skipped: its output already exists)"))
       << r.err;
   EXPECT_FALSE(fs::exists(Path("docs/done.txt")));
@@ -137,14 +141,51 @@ TEST_F(CliTest, EncryptFolderAsksOnTheTerminal) {
   r.out.erase(std::remove(r.out.begin(), r.out.end(), '\r'), r.out.end());  // the terminal's
   EXPECT_TRUE(Contains(r.out,
                        "All files in the folder will be encrypted and the original files will be "
-                       "removed after encryption.\n\nFolder: docs\nPassword: folder-pass\n\nDo "
+                       "removed after encryption.\n\nFolder: docs\nPassword: slot 1\n\nDo "
                        "you want to continue with the encryption process ?"))
       << r.out;
+  EXPECT_FALSE(Contains(r.out, "folder-pass")) << r.out;
   EXPECT_EQ(ReadFile(Path("docs/a.txt")), "alpha");
   r = Run("encrypt-folder docs --password-file pw", "y\n", tty);
   EXPECT_EQ(r.code, 0) << r.out;
   EXPECT_TRUE(fs::exists(Path("docs/a.txt.cry")));
   EXPECT_FALSE(fs::exists(Path("docs/a.txt")));
+}
+
+// On a terminal (a pseudo-terminal here) the progress is one line drawn over itself, and
+// cleared before the closing status; the plain "[k/n] name" lines are for pipes and logs.
+TEST_F(CliTest, FolderProgressOnATerminalIsOneLineInPlace) {
+  Passwords("folder-pass\n");
+  fs::create_directory(Path("docs"));
+  WriteFile(Path("docs/a.txt"), std::string(1000, 'a'));
+  WriteFile(Path("docs/b.txt"), std::string(1000, 'b'));
+  int terminal = -1;
+  const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    const std::string home = home_.string();
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
+    if (::chdir(dir_.string().c_str()) == 0)
+      ::execl(VEILMARK_CLI, VEILMARK_CLI, "encrypt-folder", "docs", "--yes", "--password-file",
+              "pw", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  std::string shown;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;)
+    shown.append(buffer, static_cast<std::size_t>(n));
+  ::close(terminal);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << shown;
+  EXPECT_TRUE(Contains(shown, "\rFile 1 of 2: a.txt  0 B of 2.0 KB\x1b[K")) << shown;
+  EXPECT_TRUE(Contains(shown, "\rFile 2 of 2: b.txt  1000 B of 2.0 KB")) << shown;
+  EXPECT_TRUE(Contains(shown, "\r\x1b[Kveilmark-cli: 2 files successfully encrypted.")) << shown;
+  EXPECT_FALSE(Contains(shown, "[1/2]")) << shown;
+  EXPECT_FALSE(Contains(shown, "\n\rFile")) << shown;  // no line of its own per file
 }
 
 // Ctrl+C stops the loop after the file in hand: what is done stays done, nothing is half

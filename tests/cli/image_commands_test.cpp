@@ -35,8 +35,9 @@ TEST_F(CliTest, HiddenFilesAndMessagesComeBackInEveryLosslessFormat) {
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(Contains(r.out,
                          ">>>> Steganography image generated <<<<\n\nPassword used: "
-                         "hide-pass\nPixels processed: 25344\n"))
+                         "slot 1\nPixels processed: 25344\n"))
         << r.out;
+    EXPECT_FALSE(Contains(r.out + r.err, "hide-pass")) << r.out;
     fs::create_directory(Path("out"));
     r = Run("extract " + carrier + " --to out --password-file pw");
     EXPECT_EQ(r.code, 0) << r.err;

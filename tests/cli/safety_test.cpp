@@ -158,7 +158,7 @@ TEST_F(CliTest, FileSizeLimitLosesNothing) {
   Result r = Run("encrypt-folder box --yes --password-file pw", "", limited);
   EXPECT_EQ(r.code, 1) << r.err;
   EXPECT_TRUE(Contains(r.err, "'big': File encryption error.")) << r.err;
-  EXPECT_TRUE(Contains(r.err, "1 files successfully encrypted. Password: full-pass")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "1 files successfully encrypted. Password: slot 1")) << r.err;
   EXPECT_TRUE(ReadFile(Path("box/big")) == big);
   EXPECT_EQ(crypto::DecryptFile(Path("box/small.cry"), Path("check"), "full-pass"), 0);
   EXPECT_EQ(ReadFile(Path("check")), "small file");

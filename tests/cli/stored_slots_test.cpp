@@ -64,7 +64,9 @@ TEST_F(CliTest, StoredSlotsEncryptWithTheSelectedAndDecryptWithAll) {
   EXPECT_EQ(ReadFile(Path("doc")), "content");
 
   MakeImage("base.png", 100, 100);
-  ASSERT_EQ(Run("hide base.png --message stored").code, 0);
+  const Result hidden = Run("hide base.png --message stored");
+  ASSERT_EQ(hidden.code, 0) << hidden.err;
+  EXPECT_TRUE(Contains(hidden.out, "Password used: slot 2\n")) << hidden.out;
   Passwords("second-pass\n");
   EXPECT_EQ(Run("extract base_steg.png --password-file pw").code, 0);
   // The command line never writes the settings (no first-run set-up either).
