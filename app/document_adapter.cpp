@@ -48,8 +48,10 @@ class DocumentAdapter final : public AppDocument {
     // One keyring for the whole scan: each slot's key is derived once, by whichever
     // worker needs it first.
     auto keyring = std::make_shared<const crypto::SlotKeyring>(doc_.m_arrPasswords);
-    return [keyring](const std::string& path) {
-      image::ScannedImage scanned = image::ScanImageFile(std::filesystem::u8path(path), *keyring);
+    // Each worker calls its own copy, whose buffers then serve picture after picture.
+    return [keyring, buffers = image::ScanBuffers()](const std::string& path) mutable {
+      image::ScannedImage scanned =
+          image::ScanImageFile(std::filesystem::u8path(path), *keyring, true, buffers);
       ThumbnailResult result;
       result.kind = scanned.kind;
       result.thumb = std::move(scanned.thumbnail);

@@ -445,10 +445,12 @@ int RunScan(const Invocation& inv) {
     keyring = GetKeyring(inv, PasswordUse::kDecrypt, false, exitCode);
     if (!keyring) return exitCode;
   }
+  image::ScanBuffers buffers;
   for (ScanEntry& entry : images) {
     {
       EngineReportsMuted muted;
-      entry.scan = image::ScanImageFile(folder / fs::u8path(entry.diskName), *keyring, false);
+      entry.scan =
+          image::ScanImageFile(folder / fs::u8path(entry.diskName), *keyring, false, buffers);
     }
     if (json) continue;
     std::cout << VisibleText(entry.listedName) << ": " << KindName(entry.scan.kind);
