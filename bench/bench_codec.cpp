@@ -5,7 +5,8 @@
 //   peak resident size of a scan, large pictures included                    target < 100 MiB
 // and the desktop's per-picture work (detection plus thumbnail, pool of two threads) on the
 // same folders, with its peak resident size; then where one picture's time goes: the first
-// rows detection reads, the reduced decode a thumbnail reads, and the whole decode.
+// rows detection reads, the reduced decode a thumbnail reads, the whole decode, and the
+// thumbnail's reduction of full-size rows.
 // Not a test: prints milliseconds, MiB and ratios.
 //   bench_codec [repetitions]        (default 3; medians shown)
 // It runs itself as `bench_codec --thumbnail-scan DIR` to measure that scan's memory alone.
@@ -108,11 +109,19 @@ void Breakdown(const char* label, const fs::path& path, int repetitions) {
     reader.ReadRest(rows);
   });
   const double whole = bench::TimeMedian(repetitions, [&] { image::DecodeImageFile(path); });
+  const image::ArgbImage decoded = image::DecodeImageFile(path);
+  image::ThumbnailReducer reducer;
+  const double reduce = bench::TimeMedian(repetitions, [&] {
+    reducer.Start(decoded.Width(), decoded.Height(), decoded.Width(), decoded.Height());
+    reducer.AddRows(decoded.Data(), decoded.Height());
+    reducer.Finish(40);
+  });
   std::printf("%s:\n", label);
   std::printf("  %-46s %9.2f ms\n", "first rows (the 1152 header pixels)", first);
   std::printf("  %-46s %9.2f ms  (%d pixels wide)\n", "reduced decode for the thumbnail", reduced,
               reducedWidth);
   std::printf("  %-46s %9.2f ms\n", "whole decode", whole);
+  std::printf("  %-46s %9.2f ms\n", "full-size rows into a framed thumbnail", reduce);
 }
 
 int ThumbnailScan(const fs::path& folder) {
