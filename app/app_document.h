@@ -25,8 +25,9 @@ struct ThumbnailResult {
   int kind = kKindPlain;
 };
 
-// Builds the thumbnail of one image file. Called on worker threads, several at once; it
-// must not touch windows or the document.
+// Builds the thumbnail of one image file. Called on worker threads, each calling its own
+// copy (so a maker may keep scratch buffers between calls); it must not touch windows or
+// the document.
 using ThumbnailMaker = std::function<ThumbnailResult(const std::string& path)>;
 
 class AppDocument {

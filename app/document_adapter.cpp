@@ -7,6 +7,7 @@
 #include "core/image/argb_image.h"
 #include "core/image/imaging.h"
 
+#include <atomic>
 #include <filesystem>
 
 namespace veilmark::app {
@@ -45,11 +46,19 @@ class DocumentAdapter final : public AppDocument {
   void SetImageKind(int index, int kind) override { doc_.SetImageKind(index, kind); }
 
   ThumbnailMaker MakeThumbnailMaker() const override {
-    // One keyring for the whole scan: each slot's key is derived once, by whichever
-    // worker needs it first.
+    // One keyring for the whole scan: each slot's key is derived once. A plain picture
+    // needs every slot's key, and a derivation costs ~16 ms: rather than one worker
+    // deriving all five while the others wait for it, the workers first derive the slots
+    // side by side, each taking the next slot nobody has taken yet.
     auto keyring = std::make_shared<const crypto::SlotKeyring>(doc_.m_arrPasswords);
-    return [keyring](const std::string& path) {
-      image::ScannedImage scanned = image::ScanImageFile(std::filesystem::u8path(path), *keyring);
+    auto nextSlot = std::make_shared<std::atomic<int>>(0);
+    // Each worker calls its own copy, whose buffers then serve picture after picture.
+    return [keyring, nextSlot, buffers = image::ScanBuffers()](const std::string& path) mutable {
+      for (int slot = (*nextSlot)++; slot < crypto::kPasswordSlots; slot = (*nextSlot)++) {
+        for (int form = 0; form < keyring->FormCount(slot); ++form) keyring->Keys(slot, form);
+      }
+      image::ScannedImage scanned =
+          image::ScanImageFile(std::filesystem::u8path(path), *keyring, true, buffers);
       ThumbnailResult result;
       result.kind = scanned.kind;
       result.thumb = std::move(scanned.thumbnail);

@@ -70,12 +70,13 @@ void ThumbnailBuilder::Stop() {
 
 void ThumbnailBuilder::Work(const std::shared_ptr<Job>& job) {
   LowerCurrentThreadPriority();
+  ThumbnailMaker maker = job->maker;  // this worker's own copy, with its own buffers
   while (!job->stop) {
     const std::size_t i = job->next++;
     if (i >= job->paths.size()) break;
     ThumbnailResult result;
     try {
-      result = job->maker(job->paths[i]);
+      result = maker(job->paths[i]);
     } catch (const std::exception&) {
       result = ThumbnailResult{};  // an image that cannot be read gets a plain thumbnail
     }

@@ -61,7 +61,7 @@ struct ScanTimes {
 };
 
 // Scans the files the way the thumbnail builder does: each thread takes the next image,
-// decodes, detects and draws its thumbnail. The keyring is made per scan, as the GUI does.
+// detects and draws its thumbnail. The keyring is made per scan, as the GUI does.
 inline ScanTimes ScanWithPool(const std::vector<fs::path>& files, int threads) {
   using namespace veilmark;
   ScanTimes times;
@@ -71,8 +71,9 @@ inline ScanTimes ScanWithPool(const std::vector<fs::path>& files, int threads) {
   std::atomic<int> flagged{0};
   std::once_flag first;
   const auto work = [&] {
+    image::ScanBuffers buffers;  // one set per thread, as each builder worker has
     for (std::size_t i = next++; i < files.size(); i = next++) {
-      const image::ScannedImage scanned = image::ScanImageFile(files[i], keyring, true);
+      const image::ScannedImage scanned = image::ScanImageFile(files[i], keyring, true, buffers);
       if (scanned.kind > 10) ++flagged;
       std::call_once(first, [&] { times.firstMs = Elapsed(start); });
     }

@@ -1,12 +1,16 @@
-// Opens a folder of 500 photographs (JPEG and PNG, 1600 x 1200, a few carrying payloads,
-// five password slots of which one opens them) in the real main window and times the
-// thumbnail build: until the first thumbnail is painted, until all are built, and the
-// longest time the user-interface thread went without handling an event meanwhile (a 10 ms
-// timer and every idle event leave a timestamp). Then times vipsthumbnail making the same
-// thumbnails. Needs a display: xvfb-run -a -s "-screen 0 1600x1000x24" bench_gui_folder
-// Options: --images N (default 500), --keep (leave the pictures in /tmp), --pictures DIR
-// (reuse pictures an earlier --keep run wrote, with the same --images), --probe (block the
-// user-interface thread once for 80 ms, to see the meter catch it).
+// Opens a folder of 500 photographs (half JPEG 4000 x 3000, half PNG 2000 x 1500, a few
+// carrying payloads, five password slots of which one opens them) in the real main window
+// and times the thumbnail build: until the first thumbnail is painted, until all are built,
+// and the longest time the user-interface thread went without handling an event meanwhile
+// (a 10 ms timer and every idle event leave a timestamp). Then times vipsthumbnail making
+// the same thumbnails and prints the targets: first thumbnail < 150 ms, no gap > 50 ms,
+// build time <= 1.0x vipsthumbnail's. Needs a display:
+//   xvfb-run -a -s "-screen 0 1600x1000x24" bench_gui_folder
+// Options: --images N (default 500), --distinct N (default 20: only so many pictures are
+// written, the others are hard links to them, which saves minutes and gigabytes and
+// changes nothing for either program), --keep (leave the pictures in /tmp), --pictures DIR
+// (reuse pictures an earlier --keep run wrote, with the same --images and --distinct),
+// --probe (block the user-interface thread once for 80 ms, to see the meter catch it).
 #include "app/app_document.h"
 #include "app/main_frame.h"
 #include "app/view.h"
@@ -33,9 +37,13 @@ using namespace veilmark;
 namespace fs = bench::fs;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kWidth = 1600;
-constexpr int kHeight = 1200;
+constexpr int kJpegWidth = 4000;
+constexpr int kJpegHeight = 3000;
+constexpr int kPngWidth = 2000;
+constexpr int kPngHeight = 1500;
 constexpr double kLimitMs = 50.0;
+constexpr double kFirstLimitMs = 150.0;
+constexpr double kVipsRatioLimit = 1.0;
 
 double Ms(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
@@ -67,19 +75,26 @@ struct Gap {
   int done = 0;        // thumbnails shown when it ended
 };
 
-// Every other picture a PNG; six PNGs carry a payload, two of each kind.
+// Every other picture a PNG; six of the first PNGs carry a payload, two of each kind.
 std::vector<bench::PicturePlan> PlanPictures(int count) {
   std::vector<bench::PicturePlan> plan;
   for (int i = 0; i < count; ++i) {
     char name[32];
     const bool png = i % 2 == 1;
     std::snprintf(name, sizeof name, "photo%04d.%s", i, png ? "png" : "jpg");
-    plan.push_back({name, kWidth, kHeight, png ? "image/png" : "image/jpeg", 0});
+    plan.push_back({name, png ? kPngWidth : kJpegWidth, png ? kPngHeight : kJpegHeight,
+                    png ? "image/png" : "image/jpeg", 0});
   }
   const int kinds[] = {20, 30, 40, 20, 30, 40};
-  for (int k = 0; k < 6 && 1 + k * 2 * (count / 12) < count; ++k)
-    plan[static_cast<std::size_t>(1 + k * 2 * (count / 12))].payloadKind = kinds[k];
+  for (int k = 0; k < 6 && 1 + 2 * k < count; ++k)
+    plan[static_cast<std::size_t>(1 + 2 * k)].payloadKind = kinds[k];
   return plan;
+}
+
+// The picture whose content picture `i` has: itself among the first `distinct`, otherwise
+// one of the same format among those.
+std::size_t SourceOf(std::size_t i, std::size_t distinct) {
+  return i < distinct ? i : i % distinct;
 }
 
 class BenchApp : public wxApp {
@@ -93,6 +108,7 @@ class BenchApp : public wxApp {
   void Finish();
 
   int count_ = 500;
+  int distinct_ = 20;
   bool keep_ = false;
   bool probe_ = false;  // block the UI thread once for 80 ms
   std::string reuse_;   // a folder written by an earlier --keep run
@@ -124,6 +140,8 @@ bool BenchApp::OnInit() {
     const wxString arg = argv[i];
     if (arg == "--images" && i + 1 < argc)
       count_ = std::max(1, std::atoi(argv[++i].utf8_str()));
+    else if (arg == "--distinct" && i + 1 < argc)
+      distinct_ = std::max(2, std::atoi(argv[++i].utf8_str()) & ~1);  // even: formats alternate
     else if (arg == "--keep")
       keep_ = true;
     else if (arg == "--probe")
@@ -142,14 +160,21 @@ bool BenchApp::OnInit() {
   fs::create_directories(root_ / "Empty");
 
   const std::vector<bench::PicturePlan> plan = PlanPictures(count_);
-  for (const bench::PicturePlan& p : plan) expectedFlagged_ += p.payloadKind != 0;
+  const auto distinct = static_cast<std::size_t>(std::min(distinct_, count_));
+  for (std::size_t i = 0; i < plan.size(); ++i)
+    expectedFlagged_ += plan[SourceOf(i, distinct)].payloadKind != 0;
   if (reuse_.empty()) {
     fs::create_directories(pictures_);
-    std::printf("writing %d pictures of %d x %d to %s ...\n", count_, kWidth, kHeight,
-                pictures_.c_str());
+    std::printf(
+        "writing %zu pictures (JPEG %d x %d, PNG %d x %d) and %zu links to them to %s ...\n",
+        distinct, kJpegWidth, kJpegHeight, kPngWidth, kPngHeight, plan.size() - distinct,
+        pictures_.c_str());
     std::fflush(stdout);
     const auto made = Clock::now();
-    bench::MakePictures(pictures_, plan);
+    bench::MakePictures(pictures_,
+                        std::vector<bench::PicturePlan>(plan.begin(), plan.begin() + distinct));
+    for (std::size_t i = distinct; i < plan.size(); ++i)
+      fs::create_hard_link(pictures_ / plan[SourceOf(i, distinct)].name, pictures_ / plan[i].name);
     std::printf("  written in %.1f s\n", Ms(made, Clock::now()) / 1000);
   }
 
@@ -261,6 +286,16 @@ void BenchApp::Finish() {
   else
     std::printf("\nvipsthumbnail -s 150x135, same %d pictures: %8.1f ms  (%.1f ms per picture)\n",
                 count_, vipsMs, vipsMs / count_);
+  const double firstMs = sawFirst_ ? Ms(start_, firstShown_) : -1.0;
+  const double ratio = vipsMs > 0 ? Ms(start_, built_) / vipsMs : -1.0;
+  const auto verdict = [](bool met) { return met ? "met" : "MISSED"; };
+  std::printf("\nTargets:\n");
+  std::printf("  first thumbnail painted   %8.1f ms  (target < %.0f ms): %s\n", firstMs,
+              kFirstLimitMs, verdict(firstMs >= 0 && firstMs < kFirstLimitMs));
+  std::printf("  longest UI-thread gap     %8.1f ms  (target < %.0f ms): %s\n", longest, kLimitMs,
+              verdict(longest < kLimitMs));
+  std::printf("  build / vipsthumbnail     %8.3f x   (target <= %.1f x): %s\n", ratio,
+              kVipsRatioLimit, verdict(ratio > 0 && ratio <= kVipsRatioLimit));
   std::fflush(stdout);
   frame_->Close(true);
 }

@@ -128,7 +128,9 @@ class ScratchFolder {
 };
 
 // Runs a program (no shell) with its output discarded; returns its exit status, or -1.
-inline int Run(const std::vector<std::string>& argv, const std::string& stdinText = {}) {
+// `usage`, when given, receives the program's resource use (peak resident size among it).
+inline int Run(const std::vector<std::string>& argv, const std::string& stdinText = {},
+               rusage* usage = nullptr) {
   int pipeFds[2] = {-1, -1};
   if (!stdinText.empty() && ::pipe(pipeFds) != 0) return -1;
   const pid_t pid = ::fork();
@@ -156,7 +158,8 @@ inline int Run(const std::vector<std::string>& argv, const std::string& stdinTex
     ::close(pipeFds[1]);
   }
   int status = 0;
-  if (::waitpid(pid, &status, 0) != pid) return -1;
+  rusage ignored{};
+  if (::wait4(pid, &status, 0, usage != nullptr ? usage : &ignored) != pid) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -182,6 +185,25 @@ inline double TimeProgram(int repetitions, const std::vector<std::string>& argv,
     runs.push_back(Elapsed(start));
   }
   return Median(runs);
+}
+
+// A program's median wall time over `repetitions` runs and its largest peak resident size.
+struct ProgramRun {
+  double ms = -1;  // negative when a run failed
+  double peakRssMiB = 0;
+};
+inline ProgramRun MeasureProgram(int repetitions, const std::vector<std::string>& argv) {
+  std::vector<double> runs;
+  ProgramRun result;
+  for (int i = 0; i < repetitions; ++i) {
+    rusage usage{};
+    const auto start = std::chrono::steady_clock::now();
+    if (Run(argv, {}, &usage) != 0) return result;
+    runs.push_back(Elapsed(start));
+    result.peakRssMiB = std::max(result.peakRssMiB, static_cast<double>(usage.ru_maxrss) / 1024.0);
+  }
+  result.ms = Median(runs);
+  return result;
 }
 
 inline bool HaveProgram(const std::string& name) {

@@ -421,13 +421,15 @@ int RunScan(const Invocation& inv) {
   // Standard error keeps its plain lines off a terminal: only the terminal shows progress.
   std::optional<ProgressLine> progress;
   if (StderrIsTerminal()) progress.emplace(paths);
+  image::ScanBuffers buffers;
   for (ScanEntry& entry : images) {
     if (progress)
       progress->Next(static_cast<std::size_t>(&entry - images.data()), images.size(),
                      entry.diskName);
     {
       EngineReportsMuted muted;
-      entry.scan = image::ScanImageFile(folder / fs::u8path(entry.diskName), *keyring, false);
+      entry.scan =
+          image::ScanImageFile(folder / fs::u8path(entry.diskName), *keyring, false, buffers);
     }
     if (json) continue;
     if (progress) progress->Clear();

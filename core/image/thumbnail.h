@@ -5,6 +5,9 @@
 
 #include <wx/image.h>
 
+#include <cstdint>
+#include <vector>
+
 namespace veilmark::image {
 
 inline constexpr int kThumbnailWidth = 150;
@@ -30,5 +33,37 @@ Argb ThumbnailFrameColour(int kind);
 // fitted image, blended in the kind's colour. An empty source (a failed decode) gives a
 // plain white thumbnail.
 wxImage MakeThumbnail(const ArgbImage& source, int kind);
+
+// The same thumbnail built from rows as a decoder hands them out, so that the picture is
+// never held whole: each row is summed into its block of the box reduction MakeThumbnail
+// applies, and only the reduced picture is kept. Reusable from picture to picture (its
+// buffers keep their capacity); one per thread.
+class ThumbnailReducer {
+ public:
+  // `width` x `height`: the size of the rows that will come (a decoder's reduced size);
+  // `fullWidth` x `fullHeight`: the picture's own size, which decides where it lies in
+  // the thumbnail, so that a reduced decode lands exactly where the full one would.
+  void Start(int width, int height, int fullWidth, int fullHeight);
+  // The next `count` rows of `width` pixels each, packed.
+  void AddRows(const Argb* rows, int count);
+  // The framed thumbnail once every row has come; a plain white one otherwise.
+  wxImage Finish(int kind);
+
+ private:
+  struct BlockSums {
+    std::uint64_t a, r, g, b, n;
+  };
+  void EmitBlockRow();
+
+  int width_ = 0;
+  int height_ = 0;
+  ThumbnailFit fit_;
+  int factor_ = 1;
+  int reducedWidth_ = 0;
+  int reducedHeight_ = 0;
+  int nextRow_ = 0;
+  std::vector<BlockSums> sums_;
+  std::vector<unsigned char> reduced_;  // RGB, composited over white
+};
 
 }  // namespace veilmark::image

@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
+#include <thread>
 
 #ifdef __linux__
 #include <sys/resource.h>
@@ -49,6 +51,35 @@ TEST(ThumbnailBuilder, DeliversEveryThumbnailOnTheUiThreadThenFinishes) {
   EXPECT_FALSE(builder.IsBuilding());
   EXPECT_FALSE(offThread);
   for (int i = 0; i < 20; ++i) EXPECT_EQ(kinds[static_cast<std::size_t>(i)], i == 7 ? 30 : 10);
+}
+
+// A maker may keep scratch buffers between calls (the document's does): two workers must
+// never call the same copy at once. A copy of this maker starts with a flag of its own.
+struct MakerWithScratch {
+  explicit MakerWithScratch(std::shared_ptr<std::atomic<int>> shared)
+      : overlaps(std::move(shared)) {}
+  MakerWithScratch(const MakerWithScratch& other) : overlaps(other.overlaps) {}
+  ThumbnailResult operator()(const std::string&) {
+    if (inUse->exchange(true)) ++*overlaps;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    inUse->store(false);
+    return ThumbnailResult{};
+  }
+  std::shared_ptr<std::atomic<int>> overlaps;  // shared by every copy
+  std::shared_ptr<std::atomic<bool>> inUse = std::make_shared<std::atomic<bool>>(false);
+};
+
+TEST(ThumbnailBuilder, EachWorkerCallsItsOwnCopyOfTheMaker) {
+  ThumbnailBuilder builder(UiPost(), 3);
+  auto overlaps = std::make_shared<std::atomic<int>>(0);
+  int delivered = 0;
+  bool finished = false;
+  builder.Start(
+      Paths(30), MakerWithScratch(overlaps), [&](int, ThumbnailResult) { ++delivered; },
+      [&] { finished = true; });
+  ASSERT_TRUE(PumpUntil([&] { return finished; }));
+  EXPECT_EQ(delivered, 30);
+  EXPECT_EQ(overlaps->load(), 0);
 }
 
 #ifdef __linux__
