@@ -4,6 +4,7 @@
 // cannot be taken for it.
 #include "core/image/declared_size.h"
 #include "core/image/decoder.h"
+#include "core/image/source_reader.h"
 
 #include <gif_lib.h>
 
@@ -23,16 +24,15 @@ constexpr Argb kTransparent = 0x00FF00FFu;
 constexpr Argb kMagenta = 0xFFFF00FFu;
 
 struct Input {
-  ByteSource* source = nullptr;
-  std::uint64_t offset = 0;
+  explicit Input(ByteSource& source) : reader(source) {}
+  SourceReader reader;
   unsigned char last = 0;  // the byte giflib read last
 };
 
 int ReadGif(GifFileType* gif, GifByteType* out, int size) {
   auto* input = static_cast<Input*>(gif->UserData);
   if (size <= 0) return 0;
-  const std::size_t got = input->source->ReadAt(input->offset, out, static_cast<std::size_t>(size));
-  input->offset += got;
+  const std::size_t got = input->reader.Read(out, static_cast<std::size_t>(size));
   if (got > 0) input->last = out[got - 1];
   return static_cast<int>(got);
 }
@@ -57,9 +57,9 @@ class GifDecoder final : public FormatDecoder {
         !PictureSizeAcceptable(screenWidth, screenHeight, source.Size())) {
       return false;
     }
-    input_.source = &source;
+    input_ = std::make_unique<Input>(source);
     int error = 0;
-    gif_ = DGifOpen(&input_, ReadGif, &error);
+    gif_ = DGifOpen(input_.get(), ReadGif, &error);
     if (gif_ == nullptr) return false;
     int transparent = -1;
     while (true) {
@@ -83,7 +83,7 @@ class GifDecoder final : public FormatDecoder {
       }
     }
     // Reading the frame header ends with its LZW code size, which must not be 0.
-    if (DGifGetImageDesc(gif_) == GIF_ERROR || input_.last == 0) return false;
+    if (DGifGetImageDesc(gif_) == GIF_ERROR || input_->last == 0) return false;
     const GifImageDesc& frame = gif_->Image;
     if (!PictureSizeAcceptable(frame.Width, frame.Height, source.Size(), kLzwPixelsPerByte)) {
       return false;
@@ -168,7 +168,7 @@ class GifDecoder final : public FormatDecoder {
   }
 
   GifFileType* gif_ = nullptr;
-  Input input_;
+  std::unique_ptr<Input> input_;
   std::array<Argb, 256> palette_{};
   int width_ = 0;
   int height_ = 0;

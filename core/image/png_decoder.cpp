@@ -3,6 +3,7 @@
 // transparency as an alpha channel, no gamma), so every pixel keeps the value it had.
 #include "core/image/declared_size.h"
 #include "core/image/decoder.h"
+#include "core/image/source_reader.h"
 
 #include <png.h>
 
@@ -17,16 +18,10 @@ namespace {
 // distance codes take one bit each): 1032 bytes out of one byte.
 constexpr std::uint64_t kInflateBytesPerByte = 1032;
 
-struct ReadState {
-  ByteSource* source = nullptr;
-  std::uint64_t offset = 0;
-};
-
 void ReadData(png_structp png, png_bytep out, std::size_t size) {
-  auto* state = static_cast<ReadState*>(png_get_io_ptr(png));
-  const std::size_t got = state->source->ReadAt(state->offset, out, size);
-  state->offset += got;
-  if (got != size) png_error(png, "file cut short");
+  if (static_cast<SourceReader*>(png_get_io_ptr(png))->Read(out, size) != size) {
+    png_error(png, "file cut short");
+  }
 }
 
 // Errors leave through the jump buffer set by the step that failed; nothing is printed.
@@ -81,8 +76,8 @@ class PngDecoder final : public FormatDecoder {
     if (png_ == nullptr) return false;
     info_ = png_create_info_struct(png_);
     if (info_ == nullptr) return false;
-    state_.source = &source;
-    png_set_read_fn(png_, &state_, ReadData);
+    reader_ = std::make_unique<SourceReader>(source);
+    png_set_read_fn(png_, reader_.get(), ReadData);
     png_uint_32 width = 0, height = 0;
     int bits = 0;
     if (!ReadHeader(png_, info_, width, height, bits) || bits < 1) return false;
@@ -168,7 +163,7 @@ class PngDecoder final : public FormatDecoder {
 
   png_structp png_ = nullptr;
   png_infop info_ = nullptr;
-  ReadState state_;
+  std::unique_ptr<SourceReader> reader_;
   int width_ = 0;
   int height_ = 0;
   int channels_ = 0;

@@ -130,6 +130,7 @@ TEST(GifDecoder, PixelsEqualTheOlderDecodeWholeAndInFirstRows) {
       {"two colours", 13, 7, 2, {{0, 0, 13, 7}}},
       {"sixteen colours", 40, 30, 16, {{0, 0, 40, 30}}},
       {"256 colours", 40, 30, 256, {{0, 0, 40, 30}}},
+      {"larger than the read buffer", 400, 300, 256, {{0, 0, 400, 300}}},
       {"local map over the global one", 40, 30, 4, {{0, 0, 40, 30, false, 8}}},
       {"local map only", 40, 30, 0, {{0, 0, 40, 30, false, 32}}},
       {"transparent index", 40, 30, 16, {{0, 0, 40, 30, false, 0, 3}}},

@@ -148,6 +148,7 @@ TEST(PngDecoder, PixelsEqualTheOlderDecodeWholeAndInFirstRows) {
       {"interlaced rgb 3x5", 3, 5, PNG_COLOR_TYPE_RGB, 8, true},
       {"interlaced grey+alpha 9x17", 9, 17, PNG_COLOR_TYPE_GRAY_ALPHA, 8, true},
       {"one wide row", 4000, 1, PNG_COLOR_TYPE_RGB, 8},
+      {"larger than the read buffer", 300, 200, PNG_COLOR_TYPE_RGB_ALPHA, 16},
   };
   for (const PngSpec& spec : specs) {
     SCOPED_TRACE(spec.name);
