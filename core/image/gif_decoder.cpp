@@ -57,33 +57,9 @@ class GifDecoder final : public FormatDecoder {
         !PictureSizeAcceptable(screenWidth, screenHeight, source.Size())) {
       return false;
     }
-    input_ = std::make_unique<Input>(source);
-    int error = 0;
-    gif_ = DGifOpen(input_.get(), ReadGif, &error);
-    if (gif_ == nullptr) return false;
+    source_ = &source;
     int transparent = -1;
-    while (true) {
-      GifRecordType type = UNDEFINED_RECORD_TYPE;
-      if (DGifGetRecordType(gif_, &type) == GIF_ERROR) {
-        // Stray bytes between blocks are passed over, one at a time.
-        if (gif_->Error == D_GIF_ERR_WRONG_RECORD) continue;
-        return false;
-      }
-      if (type == IMAGE_DESC_RECORD_TYPE) break;
-      if (type != EXTENSION_RECORD_TYPE) return false;  // the end before any frame
-      int code = 0;
-      GifByteType* block = nullptr;
-      if (DGifGetExtension(gif_, &code, &block) == GIF_ERROR) return false;
-      // The last graphic control block before the frame says which index is transparent.
-      if (code == GRAPHICS_EXT_FUNC_CODE && block != nullptr && block[0] >= 4) {
-        transparent = (block[1] & 1) != 0 ? block[4] : -1;
-      }
-      while (block != nullptr) {
-        if (DGifGetExtensionNext(gif_, &block) == GIF_ERROR) return false;
-      }
-    }
-    // Reading the frame header ends with its LZW code size, which must not be 0.
-    if (DGifGetImageDesc(gif_) == GIF_ERROR || input_->last == 0) return false;
+    if (!Start(transparent)) return false;
     const GifImageDesc& frame = gif_->Image;
     if (!PictureSizeAcceptable(frame.Width, frame.Height, source.Size(), kLzwPixelsPerByte)) {
       return false;
@@ -101,12 +77,17 @@ class GifDecoder final : public FormatDecoder {
   int ReadRows(Argb* out, int count) override {
     if (failed_) return 0;
     const auto width = static_cast<std::size_t>(width_);
-    if (interlaced_ && indices_.empty() && !ReadInterlaced()) return 0;
+    count = std::min(count, height_ - next_);
+    if (interlaced_ && (next_ < keptFirst_ || next_ + count > keptFirst_ + keptRows_)) {
+      // The first request keeps only its rows (detection reads a few); a later one decodes
+      // again and keeps all that is left.
+      if (!ReadInterlaced(next_, decoded_ ? height_ : next_ + count)) return 0;
+    }
     int done = 0;
-    for (; done < count && next_ < height_; ++done, ++next_) {
+    for (; done < count; ++done, ++next_) {
       const GifPixelType* row = nullptr;
       if (interlaced_) {
-        row = indices_.data() + width * static_cast<std::size_t>(next_);
+        row = kept_.data() + width * static_cast<std::size_t>(next_ - keptFirst_);
       } else {
         line_.assign(width, 0);
         if (!ReadLine(line_.data())) return done;
@@ -121,6 +102,37 @@ class GifDecoder final : public FormatDecoder {
   bool Failed() const override { return failed_; }
 
  private:
+  // Opens the file from its start and reads up to the first frame's pixel data; the last
+  // graphic control block before the frame says which index is transparent.
+  bool Start(int& transparent) {
+    int error = 0;
+    if (gif_ != nullptr) DGifCloseFile(gif_, &error);
+    input_ = std::make_unique<Input>(*source_);
+    gif_ = DGifOpen(input_.get(), ReadGif, &error);
+    if (gif_ == nullptr) return false;
+    while (true) {
+      GifRecordType type = UNDEFINED_RECORD_TYPE;
+      if (DGifGetRecordType(gif_, &type) == GIF_ERROR) {
+        // Stray bytes between blocks are passed over, one at a time.
+        if (gif_->Error == D_GIF_ERR_WRONG_RECORD) continue;
+        return false;
+      }
+      if (type == IMAGE_DESC_RECORD_TYPE) break;
+      if (type != EXTENSION_RECORD_TYPE) return false;  // the end before any frame
+      int code = 0;
+      GifByteType* block = nullptr;
+      if (DGifGetExtension(gif_, &code, &block) == GIF_ERROR) return false;
+      if (code == GRAPHICS_EXT_FUNC_CODE && block != nullptr && block[0] >= 4) {
+        transparent = (block[1] & 1) != 0 ? block[4] : -1;
+      }
+      while (block != nullptr) {
+        if (DGifGetExtensionNext(gif_, &block) == GIF_ERROR) return false;
+      }
+    }
+    // Reading the frame header ends with its LZW code size, which must not be 0.
+    return DGifGetImageDesc(gif_) != GIF_ERROR && input_->last != 0;
+  }
+
   void SetPalette(const ColorMapObject* map, int transparent) {
     palette_.fill(0xFF000000u);  // indices past the colour map read black
     const int colours = map != nullptr ? std::min(map->ColorCount, 256) : 0;
@@ -150,20 +162,41 @@ class GifDecoder final : public FormatDecoder {
   }
 
   // Interlaced lines come in four passes (every 8th row from 0, every 8th from 4, every
-  // 4th from 2, every 2nd from 1): decode the frame whole, then serve it.
-  bool ReadInterlaced() {
+  // 4th from 2, every 2nd from 1); only rows first..last-1 are kept, and decoding stops once
+  // they are all there.
+  bool ReadInterlaced(int first, int last) {
+    kept_.clear();
+    keptRows_ = 0;
+    if (decoded_) {
+      int transparent = -1;
+      broken_ = false;
+      if (!Start(transparent)) {
+        failed_ = true;
+        return false;
+      }
+    }
+    decoded_ = true;
     const auto width = static_cast<std::size_t>(width_);
-    indices_.assign(width * static_cast<std::size_t>(height_), 0);
+    kept_.assign(width * static_cast<std::size_t>(last - first), 0);
+    line_.resize(width);  // lines not kept
     static constexpr int kStart[] = {0, 4, 2, 1};
     static constexpr int kStep[] = {8, 8, 4, 2};
-    for (int pass = 0; pass < 4; ++pass) {
-      for (int y = kStart[pass]; y < height_; y += kStep[pass]) {
-        if (!ReadLine(indices_.data() + width * static_cast<std::size_t>(y))) {
-          indices_.clear();
+    int missing = last - first;
+    for (int pass = 0; pass < 4 && missing > 0; ++pass) {
+      for (int y = kStart[pass]; y < height_ && missing > 0; y += kStep[pass]) {
+        GifPixelType* line = line_.data();
+        if (y >= first && y < last) {
+          line = kept_.data() + width * static_cast<std::size_t>(y - first);
+          --missing;
+        }
+        if (!ReadLine(line)) {
+          kept_.clear();
           return false;
         }
       }
     }
+    keptFirst_ = first;
+    keptRows_ = last - first;
     return true;
   }
 
@@ -177,7 +210,12 @@ class GifDecoder final : public FormatDecoder {
   bool failed_ = false;
   bool broken_ = false;
   std::vector<GifPixelType> line_;
-  std::vector<GifPixelType> indices_;
+  // Interlaced frames: the decoded rows kept, from row keptFirst_ on.
+  ByteSource* source_ = nullptr;
+  bool decoded_ = false;
+  std::vector<GifPixelType> kept_;
+  int keptFirst_ = 0;
+  int keptRows_ = 0;
 };
 
 }  // namespace

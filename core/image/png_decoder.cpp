@@ -7,6 +7,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdint>
 #include <vector>
@@ -72,15 +73,10 @@ class PngDecoder final : public FormatDecoder {
   }
 
   bool Open(ByteSource& source) override {
-    png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
-    if (png_ == nullptr) return false;
-    info_ = png_create_info_struct(png_);
-    if (info_ == nullptr) return false;
-    reader_ = std::make_unique<SourceReader>(source);
-    png_set_read_fn(png_, reader_.get(), ReadData);
+    source_ = &source;
     png_uint_32 width = 0, height = 0;
     int bits = 0;
-    if (!ReadHeader(png_, info_, width, height, bits) || bits < 1) return false;
+    if (!Start(width, height, bits)) return false;
     // The inflated rows hold at least `bits` bits a pixel, and they come out of the file.
     if (!PictureSizeAcceptable(width, height, source.Size(),
                                kInflateBytesPerByte * 8 / static_cast<unsigned>(bits))) {
@@ -89,14 +85,11 @@ class PngDecoder final : public FormatDecoder {
     // A transparency chunk or an alpha channel gives four bytes a pixel, anything else three.
     const bool alpha = (png_get_color_type(png_, info_) & PNG_COLOR_MASK_ALPHA) != 0 ||
                        png_get_valid(png_, info_, PNG_INFO_tRNS) != 0;
-    int channels = 0;
-    std::size_t rowBytes = 0;
-    if (!SetUpRows(png_, info_, interlaced_, channels, rowBytes)) return false;
-    channels_ = alpha ? 4 : 3;
-    if (channels != channels_ || rowBytes != std::size_t{width} * channels_) return false;
     width_ = static_cast<int>(width);
     height_ = static_cast<int>(height);
-    return true;
+    channels_ = alpha ? 4 : 3;
+    rowBytes_ = std::size_t{width} * static_cast<std::size_t>(channels_);
+    return SetUp();
   }
 
   int Width() const override { return width_; }
@@ -104,15 +97,19 @@ class PngDecoder final : public FormatDecoder {
 
   int ReadRows(Argb* out, int count) override {
     if (failed_) return 0;
-    if (interlaced_ && whole_.empty() && !ReadInterlaced()) return 0;
-    const std::size_t rowBytes = std::size_t{static_cast<unsigned>(width_)} * channels_;
+    count = std::min(count, height_ - next_);
+    if (interlaced_ && (next_ < keptFirst_ || next_ + count > keptFirst_ + keptRows_)) {
+      // The first request keeps only its rows (detection reads a few); a later one decodes
+      // again and keeps all that is left.
+      if (!ReadInterlaced(next_, decoded_ ? height_ : next_ + count)) return 0;
+    }
     int done = 0;
-    for (; done < count && next_ < height_; ++done, ++next_) {
+    for (; done < count; ++done, ++next_) {
       const unsigned char* row = nullptr;
       if (interlaced_) {
-        row = whole_.data() + rowBytes * static_cast<std::size_t>(next_);
+        row = kept_.data() + rowBytes_ * static_cast<std::size_t>(next_ - keptFirst_);
       } else {
-        row_.resize(rowBytes);
+        row_.resize(rowBytes_);
         if (!ReadRow(png_, row_.data())) {
           failed_ = true;
           return done;
@@ -133,19 +130,56 @@ class PngDecoder final : public FormatDecoder {
   bool Failed() const override { return failed_; }
 
  private:
-  // Interlaced rows arrive in seven passes over the picture: decode it whole, then serve it.
-  bool ReadInterlaced() {
-    const std::size_t rowBytes = std::size_t{static_cast<unsigned>(width_)} * channels_;
-    whole_.resize(rowBytes * static_cast<std::size_t>(height_));
+  // A fresh libpng reader at the start of the file, through the header.
+  bool Start(png_uint_32& width, png_uint_32& height, int& bits) {
+    if (png_ != nullptr) png_destroy_read_struct(&png_, &info_, nullptr);
+    png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+    if (png_ == nullptr) return false;
+    info_ = png_create_info_struct(png_);
+    if (info_ == nullptr) return false;
+    reader_ = std::make_unique<SourceReader>(*source_);
+    png_set_read_fn(png_, reader_.get(), ReadData);
+    return ReadHeader(png_, info_, width, height, bits) && bits >= 1;
+  }
+
+  bool SetUp() {
+    int channels = 0;
+    std::size_t rowBytes = 0;
+    return SetUpRows(png_, info_, interlaced_, channels, rowBytes) && channels == channels_ &&
+           rowBytes == rowBytes_;
+  }
+
+  // Interlaced rows arrive in seven passes over the whole picture; only rows first..last-1
+  // are kept.
+  bool ReadInterlaced(int first, int last) {
+    kept_.clear();
+    keptRows_ = 0;
+    if (decoded_) {
+      png_uint_32 width = 0, height = 0;
+      int bits = 0;
+      if (!Start(width, height, bits) || !SetUp()) {
+        failed_ = true;
+        return false;
+      }
+    }
+    decoded_ = true;
+    kept_.resize(rowBytes_ * static_cast<std::size_t>(last - first));
     for (int pass = 0; pass < PNG_INTERLACE_ADAM7_PASSES; ++pass) {
-      for (int y = 0; y < height_; ++y) {
-        if (!ReadRow(png_, whole_.data() + rowBytes * static_cast<std::size_t>(y))) {
+      // The last pass fills odd rows only: none past `last` is needed.
+      const int end = pass == PNG_INTERLACE_ADAM7_PASSES - 1 ? last : height_;
+      for (int y = 0; y < end; ++y) {
+        png_bytep row = y >= first && y < last
+                            ? kept_.data() + rowBytes_ * static_cast<std::size_t>(y - first)
+                            : nullptr;
+        if (!ReadRow(png_, row)) {
           failed_ = true;
-          whole_.clear();
+          kept_.clear();
           return false;
         }
       }
     }
+    keptFirst_ = first;
+    keptRows_ = last - first;
     return true;
   }
 
@@ -161,18 +195,24 @@ class PngDecoder final : public FormatDecoder {
     }
   }
 
+  ByteSource* source_ = nullptr;
   png_structp png_ = nullptr;
   png_infop info_ = nullptr;
   std::unique_ptr<SourceReader> reader_;
   int width_ = 0;
   int height_ = 0;
   int channels_ = 0;
+  std::size_t rowBytes_ = 0;
   bool interlaced_ = false;
   int next_ = 0;
   bool failed_ = false;
   bool ended_ = false;
   std::vector<unsigned char> row_;
-  std::vector<unsigned char> whole_;
+  // Interlaced pictures: the decoded rows kept, from row keptFirst_ on.
+  bool decoded_ = false;
+  std::vector<unsigned char> kept_;
+  int keptFirst_ = 0;
+  int keptRows_ = 0;
 };
 
 }  // namespace
