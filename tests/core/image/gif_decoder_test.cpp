@@ -203,16 +203,30 @@ Bytes PackCodes(const std::vector<std::pair<int, int>>& codes) {
   return out;
 }
 
-// A 4 x 4 GIF89a frame with four colours (index i is (i, i, i) times 60) and the given
-// raster data after the code size.
-Bytes SmallGif(int codeSize, const Bytes& lzw, unsigned char screenWidth = 4) {
+// A GIF89a frame with four colours (index i is (i, i, i) times 60) and the given raster data
+// after the code size.
+Bytes SmallGif(int codeSize, const Bytes& lzw, unsigned char screenWidth = 4, int width = 4,
+               int height = 4) {
   Bytes out = {'G', 'I', 'F', '8', '9', 'a', screenWidth, 0, 4, 0, 0x81, 0, 0};
   for (int i = 0; i < 4; ++i) out.insert(out.end(), 3, static_cast<unsigned char>(60 * i));
-  const unsigned char frame[] = {0x2C, 0, 0, 0, 0, 4, 0, 4, 0, 0};
+  const unsigned char frame[] = {0x2C,
+                                 0,
+                                 0,
+                                 0,
+                                 0,
+                                 static_cast<unsigned char>(width),
+                                 static_cast<unsigned char>(width >> 8),
+                                 static_cast<unsigned char>(height),
+                                 static_cast<unsigned char>(height >> 8),
+                                 0};
   out.insert(out.end(), std::begin(frame), std::end(frame));
   out.push_back(static_cast<unsigned char>(codeSize));
-  out.push_back(static_cast<unsigned char>(lzw.size()));
-  out.insert(out.end(), lzw.begin(), lzw.end());
+  for (std::size_t at = 0; at < lzw.size(); at += 255) {
+    const std::size_t n = std::min<std::size_t>(255, lzw.size() - at);
+    out.push_back(static_cast<unsigned char>(n));
+    out.insert(out.end(), lzw.begin() + static_cast<std::ptrdiff_t>(at),
+               lzw.begin() + static_cast<std::ptrdiff_t>(at + n));
+  }
   out.push_back(0);
   out.push_back(0x3B);
   return out;
@@ -234,6 +248,19 @@ Bytes Literals(const std::vector<int>& pixels) {
       continue;
     }
     first = false;
+  }
+  codes.emplace_back(5, width);
+  return PackCodes(codes);
+}
+
+// `pixels` as literal codes with no clear code after the first: the code table fills up
+// and stays full (a "deferred clear", which the format allows).
+Bytes LiteralsWithoutClear(const std::vector<int>& pixels) {
+  std::vector<std::pair<int, int>> codes = {{4, 3}};
+  int width = 3, next = 6;
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    codes.emplace_back(pixels[i], width);
+    if (i > 0 && next < 4096 && ++next > (1 << width) - 1 && width < 12) ++width;
   }
   codes.emplace_back(5, width);
   return PackCodes(codes);
@@ -273,9 +300,25 @@ TEST(GifDecoder, HandPackedLzwDecodesAsBefore) {
   for (int i = 0; i < 16; ++i) EXPECT_EQ(image.Data()[i], Grey(pixels[i])) << i;
 }
 
+// The older decoder refused a frame whose code table filled up without a clear code.
+TEST(GifDecoder, FullCodeTableWithoutAClearCodeReads) {
+  std::vector<int> pixels;
+  for (int i = 0; i < 80 * 60; ++i) pixels.push_back((i * 5 + i / 80) % 4);
+  const Bytes bytes = SmallGif(2, LiteralsWithoutClear(pixels), 80, 80, 60);
+  EXPECT_TRUE(DecodeImageDataWhole(bytes.data(), bytes.size()).Empty());
+  const ArgbImage image = DecodeImageData(bytes.data(), bytes.size());
+  ASSERT_EQ(image.PixelCount(), pixels.size());
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    ASSERT_EQ(image.Data()[i], Grey(pixels[i])) << i;
+  }
+}
+
 TEST(GifDecoder, HostileDataFailsOrGivesAPartialPicture) {
   std::vector<int> pixels(16, 2);
   const Bytes intact = SmallGif(2, Literals(pixels));
+  const Bytes animation = MakeGif({"two frames", 20, 20, 16, {{0, 0, 20, 20}, {0, 0, 20, 20}}});
+  const Bytes secondFrameCut(animation.begin(), animation.end() - 40);
+  EXPECT_TRUE(DecodeImageDataWhole(secondFrameCut.data(), secondFrameCut.size()).Empty());
   const fs::path hostile = fs::path(VEILMARK_SOURCE_DIR) / "tests/fixtures/hostile-images";
   const auto fixture = [&](const char* name) {
     std::ifstream in(hostile / name, std::ios::binary);
@@ -295,6 +338,8 @@ TEST(GifDecoder, HostileDataFailsOrGivesAPartialPicture) {
       {"data cut after the pixels, before the block end", Bytes(intact.begin(), intact.end() - 2),
        false},
       {"no trailer", Bytes(intact.begin(), intact.end() - 1), true},
+      // Only the first frame is read; the older path refused the file for a later frame.
+      {"second frame cut short", secondFrameCut, true},
       {"frame of 2^27 pixels over a few bytes", fixture("gif_2p27_frame.gif"), false},
       {"GIF89a with an empty screen", SmallGif(2, Literals(pixels), 0), false},
   };
