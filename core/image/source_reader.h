@@ -14,7 +14,8 @@ namespace veilmark::image {
 
 class SourceReader {
  public:
-  explicit SourceReader(ByteSource& source) : source_(source) {}
+  // The buffer is made here, not while a C library is calling back into Read.
+  explicit SourceReader(ByteSource& source) : source_(source), buffer_(kBufferBytes) {}
 
   // Up to `size` bytes from where the last read ended; fewer only at the end of the data.
   std::size_t Read(unsigned char* out, std::size_t size) {
@@ -27,7 +28,6 @@ class SourceReader {
           offset_ += got;
           return done + got;
         }
-        buffer_.resize(kBufferBytes);
         end_ = source_.ReadAt(offset_, buffer_.data(), buffer_.size());
         offset_ += end_;
         next_ = 0;
