@@ -300,12 +300,12 @@ TEST(GifDecoder, HandPackedLzwDecodesAsBefore) {
   for (int i = 0; i < 16; ++i) EXPECT_EQ(image.Data()[i], Grey(pixels[i])) << i;
 }
 
-// The older decoder refused a frame whose code table filled up without a clear code.
+// The older decoder refused a frame whose code table filled up without a clear code (and
+// leaked the frame doing so, hence no comparison here).
 TEST(GifDecoder, FullCodeTableWithoutAClearCodeReads) {
   std::vector<int> pixels;
   for (int i = 0; i < 80 * 60; ++i) pixels.push_back((i * 5 + i / 80) % 4);
   const Bytes bytes = SmallGif(2, LiteralsWithoutClear(pixels), 80, 80, 60);
-  EXPECT_TRUE(DecodeImageDataWhole(bytes.data(), bytes.size()).Empty());
   const ArgbImage image = DecodeImageData(bytes.data(), bytes.size());
   ASSERT_EQ(image.PixelCount(), pixels.size());
   for (std::size_t i = 0; i < pixels.size(); ++i) {
