@@ -28,7 +28,7 @@ struct Frame {
   int transparent = -1;  // written in a graphic control block before the frame
 };
 
-struct GifSpec {
+struct GifCase {
   const char* name;
   int screenWidth, screenHeight;
   int globalColours;  // 0: none
@@ -54,17 +54,17 @@ ColorMapObject* RandomMap(int colours, std::mt19937& random, bool magenta) {
   return map;
 }
 
-Bytes MakeGif(const GifSpec& spec, std::uint32_t seed = 5) {
+Bytes MakeGif(const GifCase& picture, std::uint32_t seed = 5) {
   Bytes out;
   std::mt19937 random(seed);
   int error = 0;
   GifFileType* gif = EGifOpen(&out, WriteBytes, &error);
-  EGifSetGifVersion(gif, spec.gif89);
-  ColorMapObject* global = spec.globalColours > 0
-                               ? RandomMap(spec.globalColours, random, spec.magentaInPalette)
+  EGifSetGifVersion(gif, picture.gif89);
+  ColorMapObject* global = picture.globalColours > 0
+                               ? RandomMap(picture.globalColours, random, picture.magentaInPalette)
                                : nullptr;
-  EGifPutScreenDesc(gif, spec.screenWidth, spec.screenHeight, 8, 0, global);
-  if (spec.extrasFirst) {
+  EGifPutScreenDesc(gif, picture.screenWidth, picture.screenHeight, 8, 0, global);
+  if (picture.extrasFirst) {
     EGifPutComment(gif, "made for a test");
     const GifByteType loop[] = {1, 0, 0};
     EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE);
@@ -72,14 +72,14 @@ Bytes MakeGif(const GifSpec& spec, std::uint32_t seed = 5) {
     EGifPutExtensionBlock(gif, 3, loop);
     EGifPutExtensionTrailer(gif);
   }
-  for (const Frame& f : spec.frames) {
+  for (const Frame& f : picture.frames) {
     if (f.transparent >= 0) {
       const GifByteType control[] = {1, 0, 0, static_cast<GifByteType>(f.transparent)};
       EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, control);
     }
     ColorMapObject* local =
-        f.localColours > 0 ? RandomMap(f.localColours, random, spec.magentaInPalette) : nullptr;
-    const int colours = f.localColours > 0 ? f.localColours : spec.globalColours;
+        f.localColours > 0 ? RandomMap(f.localColours, random, picture.magentaInPalette) : nullptr;
+    const int colours = f.localColours > 0 ? f.localColours : picture.globalColours;
     EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, f.interlaced, local);
     std::vector<std::vector<GifPixelType>> rows(static_cast<std::size_t>(f.height));
     for (auto& row : rows) {
@@ -139,7 +139,7 @@ void ExpectSame(const ArgbImage& expected, const ArgbImage& actual, int rows) {
 TEST(GifDecoder, IsBuilt) { EXPECT_NE(MakeGifDecoder(), nullptr); }
 
 TEST(GifDecoder, PixelsEqualTheOlderDecodeWholeAndInFirstRows) {
-  const GifSpec specs[] = {
+  const GifCase pictures[] = {
       {"two colours", 13, 7, 2, {{0, 0, 13, 7}}},
       {"sixteen colours", 40, 30, 16, {{0, 0, 40, 30}}},
       {"256 colours", 40, 30, 256, {{0, 0, 40, 30}}},
@@ -170,12 +170,12 @@ TEST(GifDecoder, PixelsEqualTheOlderDecodeWholeAndInFirstRows) {
        16,
        {{0, 0, 40, 30, false, 0, 1}, {3, 3, 10, 10, false, 4, 2}}},
   };
-  for (const GifSpec& spec : specs) {
-    SCOPED_TRACE(spec.name);
-    const Bytes bytes = MakeGif(spec);
+  for (const GifCase& picture : pictures) {
+    SCOPED_TRACE(picture.name);
+    const Bytes bytes = MakeGif(picture);
     const ArgbImage whole = DecodeImageDataWhole(bytes.data(), bytes.size());
     ASSERT_FALSE(whole.Empty());
-    ASSERT_EQ(whole.Width(), spec.frames[0].width);
+    ASSERT_EQ(whole.Width(), picture.frames[0].width);
     const ArgbImage full = DecodeImageData(bytes.data(), bytes.size());
     ExpectSame(whole, full, whole.Height());
     for (const int rows : {1, 3}) {

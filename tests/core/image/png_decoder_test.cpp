@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 
-struct PngSpec {
+struct PngCase {
   const char* name;
   int width, height;
   int colourType;  // PNG_COLOR_TYPE_*
@@ -40,47 +40,47 @@ void WriteBytes(png_structp png, png_bytep data, std::size_t size) {
 
 // Random samples; where a colour key decides transparency, samples come from four values
 // so that the key is hit often.
-Bytes MakePng(const PngSpec& spec, std::uint32_t seed = 11) {
+Bytes MakePng(const PngCase& picture, std::uint32_t seed = 11) {
   Bytes out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   png_set_write_fn(png, &out, WriteBytes, nullptr);
   png_set_check_for_invalid_index(png, 0);  // a short palette is one of the cases
-  png_set_IHDR(png, info, spec.width, spec.height, spec.depth, spec.colourType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, picture.width, picture.height, picture.depth, picture.colourType,
+               picture.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   std::mt19937 random(seed);
-  const int maxIndex = (1 << spec.depth) - 1;
-  if (spec.colourType == PNG_COLOR_TYPE_PALETTE) {
-    const int entries = spec.paletteSize > 0 ? spec.paletteSize : maxIndex + 1;
+  const int maxIndex = (1 << picture.depth) - 1;
+  if (picture.colourType == PNG_COLOR_TYPE_PALETTE) {
+    const int entries = picture.paletteSize > 0 ? picture.paletteSize : maxIndex + 1;
     std::vector<png_color> palette(static_cast<std::size_t>(entries));
     for (png_color& c : palette) {
       c = {static_cast<png_byte>(random()), static_cast<png_byte>(random()),
            static_cast<png_byte>(random())};
     }
     png_set_PLTE(png, info, palette.data(), entries);
-    if (spec.trns) {
+    if (picture.trns) {
       const png_byte alphas[] = {0, 128, 255, 7, 0};
       png_set_tRNS(png, info, alphas, std::min(entries, 5), nullptr);
     }
-  } else if (spec.trns) {
+  } else if (picture.trns) {
     png_color_16 key{};
     key.gray = key.red = key.green = key.blue = static_cast<png_uint_16>(maxIndex);
     png_set_tRNS(png, info, nullptr, 0, &key);
   }
-  if (spec.gammaAndSbit) {
+  if (picture.gammaAndSbit) {
     png_set_gAMA(png, info, 0.7);
     png_color_8 sbit{3, 3, 3, 3, 3};
     png_set_sBIT(png, info, &sbit);
   }
   png_write_info(png, info);
-  if (spec.depth == 16) png_set_swap(png);  // rows below are host order, little-endian
+  if (picture.depth == 16) png_set_swap(png);  // rows below are host order, little-endian
   const std::size_t rowBytes = png_get_rowbytes(png, info);
-  const bool keyed = spec.trns && spec.colourType != PNG_COLOR_TYPE_PALETTE;
-  std::vector<Bytes> rows(static_cast<std::size_t>(spec.height), Bytes(rowBytes));
+  const bool keyed = picture.trns && picture.colourType != PNG_COLOR_TYPE_PALETTE;
+  std::vector<Bytes> rows(static_cast<std::size_t>(picture.height), Bytes(rowBytes));
   for (Bytes& row : rows) {
     for (unsigned char& b : row) b = static_cast<unsigned char>(random());
-    if (keyed && spec.depth >= 8) {
+    if (keyed && picture.depth >= 8) {
       for (std::size_t i = 0; i < row.size(); ++i) {
         if (random() % 2 == 0) row[i] = static_cast<unsigned char>(maxIndex);
       }
@@ -130,7 +130,7 @@ void ExpectSame(const ArgbImage& expected, const ArgbImage& actual, int rows) {
 TEST(PngDecoder, IsBuilt) { EXPECT_NE(MakePngDecoder(), nullptr); }
 
 TEST(PngDecoder, PixelsEqualTheOlderDecodeWholeAndInFirstRows) {
-  const PngSpec specs[] = {
+  const PngCase pictures[] = {
       {"grey 1-bit", 37, 23, PNG_COLOR_TYPE_GRAY, 1},
       {"grey 2-bit", 37, 23, PNG_COLOR_TYPE_GRAY, 2},
       {"grey 4-bit", 37, 23, PNG_COLOR_TYPE_GRAY, 4},
@@ -163,9 +163,9 @@ TEST(PngDecoder, PixelsEqualTheOlderDecodeWholeAndInFirstRows) {
       {"one wide row", 4000, 1, PNG_COLOR_TYPE_RGB, 8},
       {"larger than the read buffer", 300, 200, PNG_COLOR_TYPE_RGB_ALPHA, 16},
   };
-  for (const PngSpec& spec : specs) {
-    SCOPED_TRACE(spec.name);
-    const Bytes bytes = MakePng(spec);
+  for (const PngCase& picture : pictures) {
+    SCOPED_TRACE(picture.name);
+    const Bytes bytes = MakePng(picture);
     const ArgbImage whole = DecodeImageDataWhole(bytes.data(), bytes.size());
     ASSERT_FALSE(whole.Empty());
     const ArgbImage full = DecodeImageData(bytes.data(), bytes.size());
