@@ -25,3 +25,7 @@ endif()
 if(VEILMARK_TESTS)
   find_package(GTest REQUIRED)
 endif()
+
+# The row decoders of PNG and GIF.
+find_package(PNG REQUIRED)
+find_package(GIF REQUIRED)
