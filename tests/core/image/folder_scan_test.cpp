@@ -1,4 +1,4 @@
-#include "core/image/folder_scan.h"
+#include "core/document/folder_scan.h"
 
 #include "core/crypto/cipher.h"
 #include "core/image/imaging.h"
