@@ -2,6 +2,7 @@
 
 #include "app/menus.h"
 #include "app/window_placement.h"
+#include "core/base/wx_text.h"
 #include "core/document/command_ids.h"
 #include "res/art.h"
 
@@ -26,12 +27,6 @@ namespace {
 
 enum { kIconFolder, kIconFolderOpen, kIconHome, kIconDrive };
 
-wxString Utf8(const std::string& s) { return wxString::FromUTF8(s.data(), s.size()); }
-std::string ToUtf8(const wxString& s) {
-  const wxScopedCharBuffer buf = s.utf8_str();
-  return std::string(buf.data(), buf.length());
-}
-
 class FolderData : public wxTreeItemData {
  public:
   explicit FolderData(std::string p) : path(std::move(p)) {}
@@ -40,8 +35,8 @@ class FolderData : public wxTreeItemData {
 
 // `path` split into the folder names below `base`; false when it does not lie below it.
 bool RelativeParts(const std::string& base, const std::string& path, wxArrayString& parts) {
-  wxFileName target = wxFileName::DirName(Utf8(path));
-  const wxFileName root = wxFileName::DirName(Utf8(base));
+  wxFileName target = wxFileName::DirName(FromUtf8(path));
+  const wxFileName root = wxFileName::DirName(FromUtf8(base));
   target.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
   const wxArrayString targetDirs = target.GetDirs();
   const wxArrayString rootDirs = root.GetDirs();
@@ -102,7 +97,7 @@ void CFoldersTreeCtrl::FillRoot(const std::vector<std::string>& roots) {
   DeleteAllItems();
   const wxTreeItemId root = AddRoot(wxString());
   for (std::size_t i = 0; i < roots.size(); ++i) {
-    const wxString path = Utf8(roots[i]);
+    const wxString path = FromUtf8(roots[i]);
     const wxFileName name = wxFileName::DirName(path);
     wxString label = i == 0 ? name.GetDirs().empty() ? path : name.GetDirs().Last() : path;
     const int icon = i == 0 ? kIconHome : kIconDrive;
@@ -114,7 +109,7 @@ void CFoldersTreeCtrl::FillRoot(const std::vector<std::string>& roots) {
 void CFoldersTreeCtrl::FillChildren(const wxTreeItemId& item) {
   const auto* data = dynamic_cast<const FolderData*>(GetItemData(item));
   if (!data) return;
-  const wxFileName base = wxFileName::DirName(Utf8(data->path));
+  const wxFileName base = wxFileName::DirName(FromUtf8(data->path));
   const std::vector<wxString> names = Subfolders(base.GetPath());
   const std::set<wxString> present(names.begin(), names.end());
 

@@ -7,6 +7,7 @@
 #include "app/printing.h"
 #include "app/view.h"
 #include "app/window_placement.h"
+#include "core/base/wx_text.h"
 #include "core/document/command_ids.h"
 #include "core/document/settings.h"
 #include "res/art.h"
@@ -21,7 +22,6 @@
 namespace veilmark::app {
 
 namespace {
-wxString Utf8(const std::string& s) { return wxString::FromUTF8(s.data(), s.size()); }
 
 // Commands of the folders window's context menu, which reach the frame too.
 bool IsContextCommand(int id) {
@@ -214,7 +214,8 @@ void CMainFrame::OnUpdateUI(wxUpdateUIEvent& event) {
       break;
     case image::ID_EDIT_UNDO:
       event.Enable(doc_.IsCommandEnabled(id));
-      if (dynamic_cast<wxMenu*>(event.GetEventObject())) event.SetText(Utf8(doc_.UndoMenuText()));
+      if (dynamic_cast<wxMenu*>(event.GetEventObject()))
+        event.SetText(FromUtf8(doc_.UndoMenuText()));
       break;
     default:
       event.Enable(doc_.IsCommandEnabled(id));
@@ -254,7 +255,7 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
   doc_.ReleaseImage();
   SaveWindowPlacement();
   const std::string folder = doc_.Folder();
-  if (!folder.empty() && wxFileName::DirExists(Utf8(folder)))
+  if (!folder.empty() && wxFileName::DirExists(FromUtf8(folder)))
     settings_.WriteString("FolderSelected", folder);
   settings_.Flush();
   Destroy();

@@ -1,15 +1,12 @@
 #include "app/menus.h"
 
+#include "core/base/wx_text.h"
 #include "core/document/command_ids.h"
 
 #include <wx/menu.h>
 #include <wx/toolbar.h>
 
 namespace veilmark::app {
-
-namespace {
-wxString Utf8(const char* s) { return wxString::FromUTF8(s); }
-}  // namespace
 
 const std::vector<MenuDef>& MenuTable() {
   static const std::vector<MenuDef> table = {
@@ -163,12 +160,13 @@ wxMenuBar* BuildMenuBar() {
         menu->AppendSeparator();
         continue;
       }
-      auto* item = new wxMenuItem(menu, ToWxId(c.id), Utf8(c.text), Utf8(StatusPrompt(c).c_str()),
-                                  c.check ? wxITEM_CHECK : wxITEM_NORMAL);
+      auto* item =
+          new wxMenuItem(menu, ToWxId(c.id), FromUtf8(c.text), FromUtf8(StatusPrompt(c).c_str()),
+                         c.check ? wxITEM_CHECK : wxITEM_NORMAL);
       if (c.bitmap) item->SetBitmap(res::ArtBitmap(res::MenuArt(c.bitmap)));
       menu->Append(item);
     }
-    bar->Append(menu, Utf8(def.title));
+    bar->Append(menu, FromUtf8(def.title));
   }
   return bar;
 }
@@ -181,8 +179,8 @@ void FillToolBar(wxToolBar* toolbar) {
       continue;
     }
     const CommandDef* command = FindCommand(tool.id);
-    const wxString tip = command ? Utf8(Tooltip(*command).c_str()) : wxString();
-    const wxString prompt = command ? Utf8(StatusPrompt(*command).c_str()) : wxString();
+    const wxString tip = command ? FromUtf8(Tooltip(*command).c_str()) : wxString();
+    const wxString prompt = command ? FromUtf8(StatusPrompt(*command).c_str()) : wxString();
     toolbar->AddTool(ToWxId(tool.id), tip, res::ArtBitmap(tool.art), wxNullBitmap,
                      tool.check ? wxITEM_CHECK : wxITEM_NORMAL, tip, prompt);
   }

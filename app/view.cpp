@@ -5,6 +5,7 @@
 #include "app/overlay_label.h"
 #include "app/preview_window.h"
 #include "app/window_placement.h"
+#include "core/base/wx_text.h"
 #include "core/document/settings.h"
 
 #include <wx/filename.h>
@@ -15,7 +16,6 @@
 namespace veilmark::app {
 
 namespace {
-wxString Utf8(const std::string& s) { return wxString::FromUTF8(s.data(), s.size()); }
 
 int WorkerCount() {
   const unsigned cores = std::thread::hardware_concurrency();
@@ -75,7 +75,7 @@ void CLumicraftView::InitialUpdate(SettingsStore& settings,
   m_wndFolderInfo->Hide();
 
   const std::string folder = settings.GetString("FolderSelected");
-  if (!folder.empty() && wxFileName::Exists(Utf8(folder))) doc_.OpenFolder(folder);
+  if (!folder.empty() && wxFileName::Exists(FromUtf8(folder))) doc_.OpenFolder(folder);
 }
 
 void CLumicraftView::StartThumbnailBuilder() {
@@ -89,7 +89,7 @@ void CLumicraftView::StartThumbnailBuilder() {
   captions.reserve(names.size());
   for (std::size_t i = 0; i < names.size(); ++i) {
     paths.push_back(doc_.ImagePath(static_cast<int>(i)));
-    captions.push_back(Utf8(names[i]));
+    captions.push_back(FromUtf8(names[i]));
   }
   SetItems(captions, BlankThumbnail());
   ShowSelection(doc_.SelectedIndex());

@@ -1,6 +1,6 @@
 // Timings of the imaging layer on photo-sized images. Not a test: prints milliseconds.
 //   bench_image [repetitions]
-#include "core/document/command_ids.h"
+#include "core/image/image_ops.h"
 #include "core/image/imaging.h"
 #include "core/image/thumbnail.h"
 
@@ -104,20 +104,20 @@ int main(int argc, char** argv) {
 
   const struct {
     const char* name;
-    int id;
+    ImageOp id;
     std::int64_t param;
-  } operations[] = {{"Mirror", ID_EDIT_MIRROR, 0},
-                    {"Flip", ID_EDIT_FLIP, 0},
-                    {"Rotate Right", ID_EDIT_ROTATE_RIGHT, 0},
-                    {"Rotate Left", ID_EDIT_ROTATE_LEFT, 0},
-                    {"Grayscale", ID_EDIT_GRAYSCALE, 0},
-                    {"Negative", ID_EDIT_NEGATIVE, 0},
-                    {"Gamma 0.5", ID_EDIT_GAMMA, 500},
-                    {"Threshold 128", ID_EDIT_THRESHOLD, 128},
-                    {"Lighten", ID_EDIT_LIGHTEN, 0},
-                    {"Darken", ID_EDIT_DARKEN, 0},
-                    {"Contrast", ID_EDIT_CONTRAST, 0},
-                    {"Sharpen", ID_EDIT_SHARPEN, 0}};
+  } operations[] = {{"Mirror", ImageOp::kMirror, 0},
+                    {"Flip", ImageOp::kFlip, 0},
+                    {"Rotate Right", ImageOp::kRotateRight, 0},
+                    {"Rotate Left", ImageOp::kRotateLeft, 0},
+                    {"Grayscale", ImageOp::kGrayscale, 0},
+                    {"Negative", ImageOp::kNegative, 0},
+                    {"Gamma 0.5", ImageOp::kGamma, 500},
+                    {"Threshold 128", ImageOp::kThreshold, 128},
+                    {"Lighten", ImageOp::kLighten, 0},
+                    {"Darken", ImageOp::kDarken, 0},
+                    {"Contrast", ImageOp::kContrast, 0},
+                    {"Sharpen", ImageOp::kSharpen, 0}};
   ArgbImage working = large.Clone();
   for (const auto& op : operations) {
     char label[64];

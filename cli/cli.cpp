@@ -247,9 +247,6 @@ std::string Quoted(const std::filesystem::path& path) {
   return "'" + VisibleText(path.string()) + "'";
 }
 
-EngineReportsMuted::EngineReportsMuted() : saved_(std::cout.rdbuf(&null_)) {}
-EngineReportsMuted::~EngineReportsMuted() { std::cout.rdbuf(saved_); }
-
 int UsageError(const std::string& command, const std::string& message) {
   PrintError((command.empty() ? "" : command + ": ") + message);
   std::cerr << "Try '" << kProgram << (command.empty() ? "" : " " + command) << " --help'."

@@ -6,7 +6,6 @@
 #include <functional>
 #include <map>
 #include <set>
-#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -66,24 +65,6 @@ void PrintError(const std::string& message);
 std::string Quoted(const std::filesystem::path& path);
 // A usage error of `command`: prints the message and a hint, returns kExitUsage.
 int UsageError(const std::string& command, const std::string& message);
-
-// The engines write the text of every Crypto++ failure, which each wrong password slot
-// causes, to standard output; commands whose standard output is their result keep it
-// silent while the engines run.
-class EngineReportsMuted {
- public:
-  EngineReportsMuted();
-  ~EngineReportsMuted();
-  EngineReportsMuted(const EngineReportsMuted&) = delete;
-  EngineReportsMuted& operator=(const EngineReportsMuted&) = delete;
-
- private:
-  struct NullBuffer : std::streambuf {
-    int overflow(int c) override { return traits_type::not_eof(c); }
-  };
-  NullBuffer null_;
-  std::streambuf* saved_;
-};
 
 int Main(int argc, char** argv);
 

@@ -40,8 +40,6 @@ bool Exists(const fs::path& path) {
   return fs::exists(fs::symlink_status(path, ec));
 }
 
-void Wipe(std::string& s) { std::fill(s.begin(), s.end(), '\0'); }
-
 // The image as the desktop lists it: lower-cased, which its output names follow.
 std::string ListedName(const fs::path& image) { return AsciiLower(image.filename().u8string()); }
 
@@ -240,9 +238,9 @@ int RunHide(const Invocation& inv) {
     // Key and channel seed come from the password's bytes in the system's narrow code page.
     std::string narrow = crypto::NarrowPassword(password);
     const crypto::KeyAndIV keys = crypto::DeriveKeyAndIV(narrow);
-    EngineReportsMuted muted;
     result = stego::EmbedPayload(*carrier, keys, narrow, payload.bytes, payload.name,
-                                 base::CurrentTimestamp());
+                                 base::CurrentTimestamp(), {}, stego::kEmbedProgressInterval,
+                                 crypto::FailureSink::Silent());
     std::fill(narrow.begin(), narrow.end(), '\0');
   }
   switch (result.status) {
@@ -311,11 +309,8 @@ int RunExtract(const Invocation& inv) {
 
   std::optional<stego::HiddenHeader> header;
   std::optional<std::string> content;
-  {
-    EngineReportsMuted muted;
-    header = stego::DetectHiddenPayload(*carrier, *keyring);
-    if (header) content = stego::ReadHiddenContent(*carrier, *keyring, *header);
-  }
+  header = stego::DetectHiddenPayload(*carrier, *keyring);
+  if (header) content = stego::ReadHiddenContent(*carrier, *keyring, *header);
   if (!header) {
     PrintError(Quoted(imagePath) + ": nothing hidden found with these passwords");
     return kExitFailed;
@@ -426,11 +421,8 @@ int RunScan(const Invocation& inv) {
     if (progress)
       progress->Next(static_cast<std::size_t>(&entry - images.data()), images.size(),
                      entry.diskName);
-    {
-      EngineReportsMuted muted;
-      entry.scan =
-          image::ScanImageFile(folder / fs::u8path(entry.diskName), *keyring, false, buffers);
-    }
+    entry.scan =
+        image::ScanImageFile(folder / fs::u8path(entry.diskName), *keyring, false, buffers);
     if (json) continue;
     if (progress) progress->Clear();
     std::cout << VisibleText(entry.listedName) << ": " << KindName(entry.scan.kind);
@@ -501,11 +493,7 @@ int CheckLossyCopy(const Invocation& inv, const fs::path& imagePath, const image
   int exitCode = kExitOk;
   const auto keyring = GetKeyring(inv, PasswordUse::kDecrypt, false, exitCode);
   if (!keyring) return exitCode;
-  std::optional<stego::HiddenHeader> header;
-  {
-    EngineReportsMuted muted;
-    header = stego::DetectHiddenPayload(image, *keyring);
-  }
+  const std::optional<stego::HiddenHeader> header = stego::DetectHiddenPayload(image, *keyring);
   if (!header) return kExitOk;
   PrintError(
       Format("%s carries hidden data (%s); a %s copy would not keep it (--force writes "

@@ -1,6 +1,7 @@
 #include "cli/password_input.h"
 
 #include "cli/stored_passwords.h"
+#include "core/base/text_util.h"
 #include "core/document/dialog_logic.h"
 
 #include <algorithm>
@@ -27,8 +28,6 @@ namespace {
 // readable there.
 constexpr std::size_t kMinPassword = 5;
 constexpr std::size_t kMaxPassword = 64;
-
-void Wipe(std::string& s) { std::fill(s.begin(), s.end(), '\0'); }
 
 enum class PromptResult { kOk, kNoTerminal, kCancelled };
 
@@ -284,7 +283,9 @@ std::unique_ptr<crypto::SlotKeyring> GetKeyring(const Invocation& inv, PasswordU
                                                 bool stdinHoldsData, int& exitCode) {
   std::optional<crypto::PasswordSlots> slots = GetPasswords(inv, use, stdinHoldsData, exitCode);
   if (!slots) return nullptr;
-  auto ring = std::make_unique<crypto::SlotKeyring>(*slots);
+  // The commands say themselves what no slot opened; Crypto++'s text would mix into their
+  // results on standard output.
+  auto ring = std::make_unique<crypto::SlotKeyring>(*slots, crypto::FailureSink::Silent());
   WipeSlots(*slots);
   return ring;
 }

@@ -6,8 +6,9 @@ if(NOT WIN32)
 endif()
 find_package(Threads REQUIRED)
 
-# wxWidgets as two interface targets: the engines need only base+core (wxImage works
-# without a display); the desktop application needs the GUI libraries on top.
+# wxWidgets as interface targets: the string conversion needs wxBase alone, the image engine
+# base+core (wxImage works without a display); the desktop application needs the GUI
+# libraries on top.
 function(veilmark_wx_target name)
   set(wxWidgets_CONFIGURATION)
   find_package(wxWidgets 3.2 REQUIRED COMPONENTS ${ARGN})
@@ -17,6 +18,7 @@ function(veilmark_wx_target name)
   target_compile_options(${name} INTERFACE ${wxWidgets_CXX_FLAGS})
   target_link_libraries(${name} INTERFACE ${wxWidgets_LIBRARIES})
 endfunction()
+veilmark_wx_target(veilmark_wx_base base)
 veilmark_wx_target(veilmark_wx_core core base)
 if(VEILMARK_GUI)
   veilmark_wx_target(veilmark_wx_gui core base adv html xrc aui)

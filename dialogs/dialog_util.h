@@ -1,6 +1,8 @@
 // Small helpers shared by the dialogs.
 #pragma once
 
+#include "core/base/wx_text.h"
+
 #include <wx/string.h>
 
 #include <cstddef>
@@ -14,12 +16,6 @@ class wxWindow;
 namespace veilmark {
 
 inline constexpr char kAppName[] = "Veilmark";
-
-inline wxString FromUtf8(const std::string& s) { return wxString::FromUTF8(s.data(), s.size()); }
-inline std::string ToUtf8(const wxString& s) {
-  const wxScopedCharBuffer buf = s.utf8_str();
-  return std::string(buf.data(), buf.length());
-}
 
 // Keeps a text control at most `limit` characters long, also for pasted text and for
 // multi-line controls, where not every platform honours SetMaxLength.

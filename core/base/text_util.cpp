@@ -1,13 +1,34 @@
 #include "core/base/text_util.h"
 
-#include <random>
-
+#include <cstdarg>
+#include <cstdio>
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 namespace fs = std::filesystem;
 
 namespace veilmark {
+
+std::string Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  const int length = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string out(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+  if (length > 0) std::vsnprintf(out.data(), out.size() + 1, format, args);
+  va_end(args);
+  return out;
+}
+
+void Wipe(std::string& text) {
+  // Through a volatile pointer so that the stores survive even when the string dies next;
+  // this floor has no cipher library to lend its wipe.
+  volatile char* p = text.data();
+  for (std::size_t i = 0; i < text.size(); ++i) p[i] = '\0';
+}
 
 std::string AsciiLower(std::string text) {
   for (char& c : text)

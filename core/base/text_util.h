@@ -1,30 +1,18 @@
 // Small text and path helpers shared by the document's commands.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace veilmark {
 
-// printf-style formatting into a std::string; the program's texts are printf formats.
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-#pragma GCC diagnostic ignored "-Wformat-security"
-#endif
-  const int n = std::snprintf(nullptr, 0, format, args...);
-  if (n <= 0) return {};
-  std::vector<char> buffer(static_cast<std::size_t>(n) + 1);
-  std::snprintf(buffer.data(), buffer.size(), format, args...);
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
-  return std::string(buffer.data(), static_cast<std::size_t>(n));
-}
+// printf-style formatting into a std::string; the program's texts are printf formats. The
+// attribute lets the compiler check every caller's arguments against its format.
+[[gnu::format(printf, 1, 2)]] std::string Format(const char* format, ...);
+
+// Overwrites a text's bytes with zeros (passwords, messages) before it is freed or reused.
+void Wipe(std::string& text);
 
 // Lower-cases ASCII letters only, so UTF-8 names stay intact.
 std::string AsciiLower(std::string text);

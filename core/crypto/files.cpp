@@ -176,14 +176,6 @@ FileStatus DecryptFile(const fs::path& input, const fs::path& output, const KeyA
   return DecryptOpenFile(source, input, output, keys, options, nullptr);
 }
 
-int EncryptFile(const fs::path& input, const fs::path& output, std::string_view password) {
-  return EncryptFile(input, output, DerivePasswordKeys(password)) == FileStatus::kOk ? 0 : -1;
-}
-
-int DecryptFile(const fs::path& input, const fs::path& output, std::string_view password) {
-  return DecryptFile(input, output, DerivePasswordKeys(password)) == FileStatus::kOk ? 0 : -1;
-}
-
 SlotDecryption DecryptFileWithSlots(const fs::path& input, const fs::path& output,
                                     const SlotKeyring& slots, const FileOptions& options) {
   base::InputFile source;

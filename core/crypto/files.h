@@ -43,13 +43,6 @@ FileStatus EncryptFile(const std::filesystem::path& input, const std::filesystem
 FileStatus DecryptFile(const std::filesystem::path& input, const std::filesystem::path& output,
                        const KeyAndIV& keys, const FileOptions& options = {});
 
-// Derive the password's key, then as above, replacing an existing output. 0 on success,
-// -1 on failure; on failure the output is as it was before the call.
-int EncryptFile(const std::filesystem::path& input, const std::filesystem::path& output,
-                std::string_view password);
-int DecryptFile(const std::filesystem::path& input, const std::filesystem::path& output,
-                std::string_view password);
-
 // The format has no check value: a key "fits" when the last block decrypts to valid
 // PKCS #7 padding. A wrong key ends in the one-byte padding 0x01 about 1 time in 256 and in
 // a longer one about 1 time in 65536 or less, so a fit whose padding is a single byte is

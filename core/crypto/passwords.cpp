@@ -1,5 +1,7 @@
 #include "core/crypto/passwords.h"
 
+#include "core/base/text_util.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -14,39 +16,12 @@ namespace veilmark::crypto {
 
 namespace {
 
-// The next code point of a UTF-8 text, or -1 on a malformed, overlong or surrogate sequence.
-long NextCodePoint(std::string_view text, std::size_t& i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i++);
-  if (lead < 0x80) return lead;
-  int extra = 0;
-  long cp = 0;
-  long minimum = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    extra = 1, cp = lead & 0x1F, minimum = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    extra = 2, cp = lead & 0x0F, minimum = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    extra = 3, cp = lead & 0x07, minimum = 0x10000;
-  } else {
-    return -1;
-  }
-  for (int k = 0; k < extra; ++k, ++i) {
-    if (i >= text.size() || (byte(i) & 0xC0) != 0x80) return -1;
-    cp = (cp << 6) | (byte(i) & 0x3F);
-  }
-  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return -1;
-  return cp;
-}
-
 // Windows-1252 bytes 0x80..0x9F; the five bytes the code page leaves undefined keep the
 // C1 control of the same value, as Windows' own conversion does.
 constexpr std::uint16_t kHighControls[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void Wipe(std::string& s) { std::fill(s.begin(), s.end(), '\0'); }
 
 }  // namespace
 
@@ -61,11 +36,13 @@ std::optional<std::string> Utf8ToWindows1252(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
-    const long cp = NextCodePoint(utf8, i);
-    if (cp < 0) {
+    char32_t cp = 0;
+    const std::size_t length = Utf8SequenceAt(utf8, i, cp);
+    if (length == 0) {
       Wipe(out);
       return std::nullopt;
     }
+    i += length;
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
       out.push_back(static_cast<char>(cp));
       continue;
@@ -132,7 +109,8 @@ std::vector<std::string> PasswordForms(std::string_view utf8) {
   return forms;
 }
 
-SlotKeyring::SlotKeyring(const PasswordSlots& slots) : slots_(slots) {
+SlotKeyring::SlotKeyring(const PasswordSlots& slots, FailureSink failures)
+    : slots_(slots), failures_(failures) {
   for (std::size_t i = 0; i < slots_.size(); ++i) {
     if (slots_[i].empty()) continue;
     std::vector<std::string> forms = PasswordForms(slots_[i]);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/crypto/cipher.h"
+#include "core/crypto/failure_sink.h"
 
 #include <array>
 #include <memory>
@@ -40,10 +41,11 @@ inline constexpr int kMaxPasswordForms = 3;
 
 // Holds a copy of the slots and derives each slot's key and IV on first use, once, for
 // the lifetime of one operation (a folder scan, a folder decryption). Safe to share
-// between threads. Key material is wiped when the keyring is destroyed.
+// between threads. Key material is wiped when the keyring is destroyed. The cipher failures
+// of the operations that try its keys go to `failures`.
 class SlotKeyring {
  public:
-  explicit SlotKeyring(const PasswordSlots& slots);
+  explicit SlotKeyring(const PasswordSlots& slots, FailureSink failures = {});
   ~SlotKeyring();
   SlotKeyring(const SlotKeyring&) = delete;
   SlotKeyring& operator=(const SlotKeyring&) = delete;
@@ -55,10 +57,12 @@ class SlotKeyring {
   // Key and IV of a defined slot (0..4) in one of its forms; derived on the first call.
   // Form 0 is the narrow form, the one that encrypts.
   const KeyAndIV& Keys(int slot, int form = 0) const;
+  const FailureSink& Failures() const { return failures_; }
 
  private:
   using FormArray = std::array<std::string, kMaxPasswordForms>;
   PasswordSlots slots_;
+  FailureSink failures_;
   std::array<FormArray, kPasswordSlots> forms_;
   std::array<int, kPasswordSlots> formCount_{};
   mutable std::array<std::array<std::once_flag, kMaxPasswordForms>, kPasswordSlots> once_;

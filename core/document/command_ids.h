@@ -1,7 +1,10 @@
-// Command ids of the menus, toolbar, accelerators and context menus. The image operations
-// travel to the operation engine by these ids, so the engine and the user interface share
-// them from here.
+// Command ids of the menus, toolbar, accelerators and context menus, and the map from the
+// Edit commands to the image engine's operations (the engine knows no menu).
 #pragma once
+
+#include "core/image/image_ops.h"
+
+#include <optional>
 
 namespace veilmark::image {
 
@@ -67,5 +70,37 @@ inline constexpr int ID_HELP_FRAME_COLORS = 33050;
 inline constexpr int ID_HELP_WEB_SITE = 33051;
 inline constexpr int ID_HELP_DISCLAIMER = 33052;
 inline constexpr int ID_HELP_ABOUT = 33053;
+
+// The image operation an Edit command runs; nothing for any other command.
+inline std::optional<ImageOp> ImageOpForCommand(int id) {
+  switch (id) {
+    case ID_EDIT_MIRROR:
+      return ImageOp::kMirror;
+    case ID_EDIT_FLIP:
+      return ImageOp::kFlip;
+    case ID_EDIT_ROTATE_RIGHT:
+      return ImageOp::kRotateRight;
+    case ID_EDIT_ROTATE_LEFT:
+      return ImageOp::kRotateLeft;
+    case ID_EDIT_GRAYSCALE:
+      return ImageOp::kGrayscale;
+    case ID_EDIT_NEGATIVE:
+      return ImageOp::kNegative;
+    case ID_EDIT_GAMMA:
+      return ImageOp::kGamma;
+    case ID_EDIT_THRESHOLD:
+      return ImageOp::kThreshold;
+    case ID_EDIT_LIGHTEN:
+      return ImageOp::kLighten;
+    case ID_EDIT_DARKEN:
+      return ImageOp::kDarken;
+    case ID_EDIT_CONTRAST:
+      return ImageOp::kContrast;
+    case ID_EDIT_SHARPEN:
+      return ImageOp::kSharpen;
+    default:
+      return std::nullopt;
+  }
+}
 
 }  // namespace veilmark::image

@@ -27,15 +27,7 @@ using stego::KIND_PLAIN;
 using namespace image;  // command ids
 
 namespace {
-constexpr int kImageOperationIds[] = {ID_EDIT_MIRROR,      ID_EDIT_FLIP,      ID_EDIT_ROTATE_RIGHT,
-                                      ID_EDIT_ROTATE_LEFT, ID_EDIT_GRAYSCALE, ID_EDIT_NEGATIVE,
-                                      ID_EDIT_GAMMA,       ID_EDIT_THRESHOLD, ID_EDIT_LIGHTEN,
-                                      ID_EDIT_DARKEN,      ID_EDIT_CONTRAST,  ID_EDIT_SHARPEN};
-
-bool IsImageOperation(int id) {
-  return std::find(std::begin(kImageOperationIds), std::end(kImageOperationIds), id) !=
-         std::end(kImageOperationIds);
-}
+bool IsImageOperation(int id) { return ImageOpForCommand(id).has_value(); }
 
 constexpr char kFirstRunPassword[] = "quintus4072";
 }  // namespace

@@ -93,7 +93,8 @@ void CLumicraftDoc::OnImageOperationCommand(int commandId) {
 }
 
 void CLumicraftDoc::StartImageOperation(int commandId, std::int64_t param) {
-  if (!m_pImage || IsBusy()) return;
+  const std::optional<image::ImageOp> op = image::ImageOpForCommand(commandId);
+  if (!op || !m_pImage || IsBusy()) return;
   m_nOperation = commandId;
   m_nOperationParam = param;
   // The snapshot is taken here, on the UI thread, so the worker touches nothing but the
@@ -104,8 +105,8 @@ void CLumicraftDoc::StartImageOperation(int commandId, std::int64_t param) {
   // meanwhile (a selection, a folder, closing) can free it under the worker.
   auto working = std::make_shared<std::unique_ptr<image::ArgbImage>>(std::move(m_pImage));
   std::weak_ptr<bool> alive = m_alive;
-  m_hWorker = std::thread([this, working, commandId, param, alive] {
-    image::ApplyImageOperation(**working, commandId, param);
+  m_hWorker = std::thread([this, working, op = *op, param, alive] {
+    image::ApplyImageOperation(**working, op, param);
     m_ui.RunOnUiThread([this, working, alive] {
       if (!alive.expired()) FinishImageOperation(std::move(*working));
     });

@@ -1,5 +1,7 @@
 #include "core/document/settings.h"
 
+#include "core/base/wx_text.h"
+
 #include <wx/confbase.h>
 #include <wx/fileconf.h>
 #include <wx/filename.h>
@@ -15,11 +17,7 @@ namespace veilmark {
 namespace {
 constexpr char kSection[] = "/DataApp/";
 
-wxString Key(const std::string& name) { return wxString::FromUTF8(kSection + name); }
-std::string ToUtf8(const wxString& s) {
-  const wxScopedCharBuffer buf = s.utf8_str();
-  return std::string(buf.data(), buf.length());
-}
+wxString Key(const std::string& name) { return FromUtf8(kSection + name); }
 
 class ConfigSettingsStore final : public SettingsStore {
  public:

@@ -2,6 +2,7 @@
 #include "core/image/imaging.h"
 
 #include "core/base/atomic_file.h"
+#include "core/base/wx_text.h"
 
 #include <wx/imagbmp.h>
 #include <wx/imagjpeg.h>
@@ -36,20 +37,18 @@ std::string Upper(std::string text) {
   return text;
 }
 
-std::string Utf8(const wxString& text) { return std::string(text.utf8_str()); }
-
 CodecInfo InfoOf(const wxImageHandler& handler) {
   CodecInfo info;
-  info.mimeType = Lower(Utf8(handler.GetMimeType()));
+  info.mimeType = Lower(ToUtf8(handler.GetMimeType()));
   // wx names the BMP type "image/x-bmp"; the registered name is "image/bmp".
   if (info.mimeType == "image/x-bmp") info.mimeType = "image/bmp";
   // The short format name ("PNG", "JPEG", "ICO") is the MIME subtype.
   std::string subtype = info.mimeType.substr(info.mimeType.find('/') + 1);
   if (subtype.rfind("x-", 0) == 0) subtype.erase(0, 2);
   info.description = Upper(subtype);
-  info.extensions = "*." + Utf8(handler.GetExtension());
+  info.extensions = "*." + ToUtf8(handler.GetExtension());
   for (const wxString& alternative : handler.GetAltExtensions()) {
-    info.extensions += ";*." + Utf8(alternative);
+    info.extensions += ";*." + ToUtf8(alternative);
   }
   info.extensions = Lower(info.extensions);
   info.type = handler.GetType();
@@ -179,25 +178,5 @@ std::string BuildFileToHideFilter(const std::vector<CodecInfo>& decoders) {
 }
 
 std::string BuildEncryptedFilter() { return "Encrypted Files (*.cry)|*.cry|"; }
-
-wxString FilterToWildcard(const std::string& filter) {
-  // Entries are description|pattern pairs; an empty description ends the list.
-  wxString wildcard;
-  std::size_t pos = 0;
-  while (pos < filter.size()) {
-    const std::size_t bar = filter.find('|', pos);
-    if (bar == std::string::npos) break;
-    const std::string description = filter.substr(pos, bar - pos);
-    if (description.empty()) break;
-    std::size_t end = filter.find('|', bar + 1);
-    if (end == std::string::npos) end = filter.size();
-    const std::string pattern = filter.substr(bar + 1, end - bar - 1);
-    pos = end + 1;
-    if (pattern.empty()) continue;
-    if (!wildcard.empty()) wildcard += "|";
-    wildcard += wxString::FromUTF8(description) + "|" + wxString::FromUTF8(pattern);
-  }
-  return wildcard;
-}
 
 }  // namespace veilmark::image

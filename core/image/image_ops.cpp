@@ -1,8 +1,7 @@
 // The Edit operations on the ARGB buffer: rotations and flips, and the colour operations
 // as 5 x 5 colour matrices (row vector (r, g, b, a, 1) times the matrix, row 4 holding
 // the offsets), a gamma curve or a threshold, drawn over the current pixels.
-#include "core/document/command_ids.h"
-#include "core/image/imaging.h"
+#include "core/image/image_ops.h"
 
 #include <algorithm>
 #include <array>
@@ -56,25 +55,25 @@ Matrix GrayscaleMatrix() {
   return m;
 }
 
-bool MatrixFor(int commandId, Matrix& m) {
+bool MatrixFor(ImageOp op, Matrix& m) {
   constexpr std::uint32_t kOne = 0x3F800000u;
-  switch (commandId) {
-    case ID_EDIT_GRAYSCALE:
+  switch (op) {
+    case ImageOp::kGrayscale:
       m = GrayscaleMatrix();
       return true;
-    case ID_EDIT_NEGATIVE:
+    case ImageOp::kNegative:
       m = ScaleAndOffset(0xBF800000u, kOne);  // -1, +1
       return true;
-    case ID_EDIT_LIGHTEN:
+    case ImageOp::kLighten:
       m = ScaleAndOffset(kOne, 0x3E4CCCCDu);  // +0.2
       return true;
-    case ID_EDIT_DARKEN:
+    case ImageOp::kDarken:
       m = ScaleAndOffset(kOne, 0xBE4CCCCDu);  // -0.2
       return true;
-    case ID_EDIT_CONTRAST:
+    case ImageOp::kContrast:
       m = ScaleAndOffset(0x3FCCCCCDu, 0xBE99999Au);  // 1.6, -0.3
       return true;
-    case ID_EDIT_SHARPEN:
+    case ImageOp::kSharpen:
       m = ScaleAndOffset(0x3F99999Au, 0xBDCCCCD0u);  // 1.2, -0.100000024
       return true;
     default:
@@ -241,30 +240,30 @@ void RotateFlipImage(ArgbImage& image, RotateFlip code) {
   }
 }
 
-bool ApplyImageOperation(ArgbImage& image, int commandId, std::int64_t param) {
+bool ApplyImageOperation(ArgbImage& image, ImageOp op, std::int64_t param) {
   if (image.Empty()) return false;
   Matrix m{};
-  switch (commandId) {
-    case ID_EDIT_MIRROR:
+  switch (op) {
+    case ImageOp::kMirror:
       RotateFlipImage(image, RotateFlip::kFlipX);
       return true;
-    case ID_EDIT_FLIP:
+    case ImageOp::kFlip:
       RotateFlipImage(image, RotateFlip::kFlipY);
       return true;
-    case ID_EDIT_ROTATE_RIGHT:
+    case ImageOp::kRotateRight:
       RotateFlipImage(image, RotateFlip::kRotate90);
       return true;
-    case ID_EDIT_ROTATE_LEFT:
+    case ImageOp::kRotateLeft:
       RotateFlipImage(image, RotateFlip::kRotate270);
       return true;
-    case ID_EDIT_GAMMA:
+    case ImageOp::kGamma:
       ApplyGamma(image, param);
       return true;
-    case ID_EDIT_THRESHOLD:
+    case ImageOp::kThreshold:
       ApplyThreshold(image, param);
       return true;
     default:
-      if (!MatrixFor(commandId, m)) return false;
+      if (!MatrixFor(op, m)) return false;
       ApplyMatrix(image, m);
       return true;
   }

@@ -6,6 +6,7 @@
 
 #include "core/image/argb_image.h"
 #include "core/image/decoder.h"
+#include "core/image/image_ops.h"
 
 #include <wx/image.h>
 
@@ -52,24 +53,7 @@ bool IsImageFile(const std::filesystem::path& path);
 ArgbImage FromWxImage(const wxImage& image);
 wxImage ToWxImage(const ArgbImage& image);
 
-// Rotations and flips in place, by their rotate-flip codes.
-enum class RotateFlip {
-  kRotate90 = 1,   // 90 degrees clockwise
-  kRotate270 = 3,  // 270 degrees clockwise
-  kFlipX = 4,      // left and right exchange
-  kFlipY = 6,      // top and bottom exchange
-};
-void RotateFlipImage(ArgbImage& image, RotateFlip code);
-
-// Applies one of the twelve Edit operations (command ids in command_ids.h). `param` is
-// gamma x 1000 for ID_EDIT_GAMMA and the level 0..255 for ID_EDIT_THRESHOLD. The colour
-// operations compute each component as a fraction in single precision and round to the
-// nearest 8-bit value; the adjusted pixel is drawn over the current one (source-over):
-// opaque pixels receive the adjusted colour, fully transparent ones stay as they are,
-// translucent ones blend and gain alpha. A gamma of 0 or below leaves colours as they are.
-// Threshold: a component at or above the level (clamped to 0..255) becomes 255, below it 0.
-// Returns false for an unknown id or an empty image (nothing changes).
-bool ApplyImageOperation(ArgbImage& image, int commandId, std::int64_t param);
+// RotateFlipImage and ApplyImageOperation: core/image/image_ops.h.
 
 // High-quality resampling to width x height (box average when shrinking, bicubic when
 // enlarging). ScaleImage keeps alpha when the source has any; ScaleImageOver composites
@@ -117,8 +101,5 @@ std::string BuildAllFilesFilter();
 // The file to hide may be of any type: all files first, then the image entries.
 std::string BuildFileToHideFilter(const std::vector<CodecInfo>& decoders);
 std::string BuildEncryptedFilter();
-// The same list as a wxFileDialog wildcard: the trailing "|" goes, and an entry with an
-// empty pattern is left out.
-wxString FilterToWildcard(const std::string& filter);
 
 }  // namespace veilmark::image

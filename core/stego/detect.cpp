@@ -8,7 +8,8 @@ std::optional<HiddenHeader> DetectHiddenPayload(const PixelGrid& grid,
   const std::string block = ReadHiddenBytes(grid, 0, 0, static_cast<int>(kHeaderBytes));
   for (int slot = 0; slot < crypto::kPasswordSlots; ++slot) {
     for (int form = 0; form < keyring.FormCount(slot); ++form) {
-      std::optional<HiddenHeader> header = OpenHeaderBlock(block, keyring.Keys(slot, form));
+      std::optional<HiddenHeader> header =
+          OpenHeaderBlock(block, keyring.Keys(slot, form), keyring.Failures());
       if (header) {
         header->slot = slot;
         header->form = form;
@@ -25,7 +26,7 @@ int DetectKind(const PixelGrid& grid, const crypto::SlotKeyring& keyring) {
 }
 
 std::optional<std::string> ReadHiddenContent(const PixelGrid& grid, const crypto::KeyAndIV& keys,
-                                             int dataLength) {
+                                             int dataLength, const crypto::FailureSink& failures) {
   const int width = grid.Width();
   const int height = grid.Height();
   if (dataLength <= 0 || width <= 0 || height <= 0) return std::nullopt;
@@ -34,7 +35,7 @@ std::optional<std::string> ReadHiddenContent(const PixelGrid& grid, const crypto
   if (kDataFirstPixel + 8 * std::uint64_t(dataLength) > pixels) return std::nullopt;
   const int first = static_cast<int>(kDataFirstPixel);
   const std::string cipher = ReadHiddenBytes(grid, first % width, first / width, dataLength);
-  std::optional<std::string> plain = DecryptOrReport(keys, cipher);
+  std::optional<std::string> plain = DecryptOrReport(keys, cipher, failures);
   if (!plain || plain->size() < static_cast<std::size_t>(kFillerLength)) return std::nullopt;
   plain->erase(0, kFillerLength);
   return plain;
@@ -46,7 +47,8 @@ std::optional<std::string> ReadHiddenContent(const PixelGrid& grid,
   if (header.slot < 0 || header.slot >= crypto::kPasswordSlots || !keyring.Defined(header.slot)) {
     return std::nullopt;
   }
-  return ReadHiddenContent(grid, keyring.Keys(header.slot, header.form), header.dataLength);
+  return ReadHiddenContent(grid, keyring.Keys(header.slot, header.form), header.dataLength,
+                           keyring.Failures());
 }
 
 std::optional<HiddenPayload> ExtractHiddenPayload(const PixelGrid& grid,

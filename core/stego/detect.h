@@ -21,9 +21,10 @@ int DetectKind(const PixelGrid& grid, const crypto::SlotKeyring& keyring);
 
 // The hidden file: `dataLength` bytes from pixel 1152 on, decrypted with a fresh chain,
 // without the 16 filler bytes. nullopt when the block does not lie within the grid or does
-// not decrypt (Crypto++'s text then goes to standard output).
+// not decrypt (Crypto++'s text then goes to `failures`; the keyring's own for the second form).
 std::optional<std::string> ReadHiddenContent(const PixelGrid& grid, const crypto::KeyAndIV& keys,
-                                             int dataLength);
+                                             int dataLength,
+                                             const crypto::FailureSink& failures = {});
 std::optional<std::string> ReadHiddenContent(const PixelGrid& grid,
                                              const crypto::SlotKeyring& keyring,
                                              const HiddenHeader& header);

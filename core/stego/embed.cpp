@@ -1,5 +1,6 @@
 #include "core/stego/embed.h"
 
+#include "core/base/text_util.h"
 #include "core/stego/channel_sequence.h"
 #include "core/stego/payload.h"
 
@@ -7,33 +8,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
-#include <iostream>
 #include <optional>
 
 namespace veilmark::stego {
-
-namespace {
-
-// printf into a std::string; the attribute lets the compiler check the callers' formats.
-#if defined(__GNUC__)
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-#endif
-std::string Format(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  const int length = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  std::string out(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-  if (length > 0) std::vsnprintf(out.data(), out.size() + 1, format, args);
-  va_end(args);
-  return out;
-}
-
-}  // namespace
 
 std::uint32_t StorageCapacity(int width, int height) {
   if (width <= 0 || height <= 0) return 0;
@@ -107,7 +85,7 @@ double HistogramEntropy(const ColourHistogram& histogram, std::uint32_t pixelCou
 EmbedResult EmbedPayload(PixelGrid& grid, const crypto::KeyAndIV& keys, std::string_view password,
                          std::string_view fileBytes, std::string_view hiddenName,
                          std::string_view timestamp, const EmbedProgress& progress,
-                         std::uint32_t progressInterval) {
+                         std::uint32_t progressInterval, const crypto::FailureSink& failures) {
   EmbedResult result;
   EmbedStatistics& stats = result.stats;
   stats.capacity = StorageCapacity(grid);
@@ -134,7 +112,7 @@ EmbedResult EmbedPayload(PixelGrid& grid, const crypto::KeyAndIV& keys, std::str
   try {
     blocks = EncryptPayload(keys, fileBytes, hiddenName, timestamp);
   } catch (const CryptoPP::Exception& e) {
-    std::cout << e.what() << '\n';
+    failures.Report(e.what());
   }
   if (!blocks || blocks->header.size() != kHeaderBytes) {
     result.status = EmbedStatus::kEncryptionError;

@@ -85,11 +85,14 @@ using EmbedProgress = std::function<void(std::uint32_t done, std::uint32_t total
 
 // Encrypts `fileBytes` under `keys` and lays header and data into the grid; `password`
 // seeds the channel spreading. The grid is changed only when the result is kEmbedded.
-// `timestamp` is the 22-character local time text (base::CurrentTimestamp()).
+// `timestamp` is the 22-character local time text (base::CurrentTimestamp()). A cipher
+// failure reports its text to `failures`.
+inline constexpr std::uint32_t kEmbedProgressInterval = 1u << 18;
 EmbedResult EmbedPayload(PixelGrid& grid, const crypto::KeyAndIV& keys, std::string_view password,
                          std::string_view fileBytes, std::string_view hiddenName,
                          std::string_view timestamp, const EmbedProgress& progress = {},
-                         std::uint32_t progressInterval = 1u << 18);
+                         std::uint32_t progressInterval = kEmbedProgressInterval,
+                         const crypto::FailureSink& failures = {});
 
 // The report shown after a successful embedding.
 std::string FormatEmbedReport(std::string_view password, const EmbedStatistics& stats);

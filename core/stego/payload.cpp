@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 
 namespace veilmark::stego {
 
@@ -55,18 +54,20 @@ std::optional<HiddenHeader> ParseHeaderPlaintext(std::string_view plain) {
   return header;
 }
 
-std::optional<std::string> DecryptOrReport(const crypto::KeyAndIV& keys, std::string_view cipher) {
+std::optional<std::string> DecryptOrReport(const crypto::KeyAndIV& keys, std::string_view cipher,
+                                           const crypto::FailureSink& failures) {
   try {
     return crypto::CbcDecryptor(keys).Decrypt(cipher);
   } catch (const CryptoPP::Exception& e) {
-    std::cout << e.what() << '\n';
+    failures.Report(e.what());
     return std::nullopt;
   }
 }
 
-std::optional<HiddenHeader> OpenHeaderBlock(std::string_view block, const crypto::KeyAndIV& keys) {
+std::optional<HiddenHeader> OpenHeaderBlock(std::string_view block, const crypto::KeyAndIV& keys,
+                                            const crypto::FailureSink& failures) {
   if (block.size() != kHeaderBytes) return std::nullopt;
-  const std::optional<std::string> plain = DecryptOrReport(keys, block);
+  const std::optional<std::string> plain = DecryptOrReport(keys, block, failures);
   if (!plain) return std::nullopt;
   return ParseHeaderPlaintext(*plain);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/crypto/cipher.h"
+#include "core/crypto/failure_sink.h"
 #include "core/stego/channel_sequence.h"
 #include "core/stego/kinds.h"
 #include "core/stego/pixel_grid.h"
@@ -53,7 +54,8 @@ int ClassifyHeaderTail(std::string_view tail);
 std::optional<HiddenHeader> ParseHeaderPlaintext(std::string_view plain);
 
 // Decrypts a 144-byte header block with the password's key and IV and parses it.
-std::optional<HiddenHeader> OpenHeaderBlock(std::string_view block, const crypto::KeyAndIV& keys);
+std::optional<HiddenHeader> OpenHeaderBlock(std::string_view block, const crypto::KeyAndIV& keys,
+                                            const crypto::FailureSink& failures = {});
 
 // The 137-byte header text. Empty when the fields cannot make 137 bytes (timestamp not
 // 22 bytes, name empty, longer than 80 or holding a NUL, wrong filler lengths, D too big).
@@ -61,9 +63,10 @@ std::string FormatHeaderPlaintext(std::string_view filler, std::string_view time
                                   std::string_view name, std::uint64_t dataLength,
                                   std::string_view trailer);
 
-// Decrypts with a fresh chain; a Crypto++ failure (the only sign of a wrong key) writes
-// its text to standard output and gives nullopt.
-std::optional<std::string> DecryptOrReport(const crypto::KeyAndIV& keys, std::string_view cipher);
+// Decrypts with a fresh chain; a Crypto++ failure (the only sign of a wrong key) reports
+// its text to `failures` and gives nullopt.
+std::optional<std::string> DecryptOrReport(const crypto::KeyAndIV& keys, std::string_view cipher,
+                                           const crypto::FailureSink& failures = {});
 
 // The two ciphertexts of a payload: data = E(16 random + file) with a fresh chain, then
 // header = E(header text) continuing that chain. nullopt when the header fields cannot

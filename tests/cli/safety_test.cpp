@@ -160,7 +160,9 @@ TEST_F(CliTest, FileSizeLimitLosesNothing) {
   EXPECT_TRUE(Contains(r.err, "'big': File encryption error.")) << r.err;
   EXPECT_TRUE(Contains(r.err, "1 files successfully encrypted. Password: slot 1")) << r.err;
   EXPECT_TRUE(ReadFile(Path("box/big")) == big);
-  EXPECT_EQ(crypto::DecryptFile(Path("box/small.cry"), Path("check"), "full-pass"), 0);
+  EXPECT_EQ(crypto::DecryptFile(Path("box/small.cry"), Path("check"),
+                                crypto::DerivePasswordKeys("full-pass")),
+            crypto::FileStatus::kOk);
   EXPECT_EQ(ReadFile(Path("check")), "small file");
   std::vector<std::string> names;
   for (const auto& e : fs::directory_iterator(Path("box")))
@@ -207,7 +209,9 @@ TEST_F(FullDeviceTest, FullTmpfsLosesNothing) {
   EXPECT_EQ(r.code, 1) << r.err;
   EXPECT_TRUE(Contains(r.err, "'large': File encryption error.")) << r.err;
   EXPECT_TRUE(ReadFile(Path("tiny/large")) == large);
-  EXPECT_EQ(crypto::DecryptFile(Path("tiny/small.cry"), Path("check"), "full-pass"), 0);
+  EXPECT_EQ(crypto::DecryptFile(Path("tiny/small.cry"), Path("check"),
+                                crypto::DerivePasswordKeys("full-pass")),
+            crypto::FileStatus::kOk);
   EXPECT_TRUE(ReadFile(Path("check")) == PatternBytes(6000, 2));
   EXPECT_EQ(DotFiles(Path("tiny")).size(), 0u);
 

@@ -56,7 +56,9 @@ TEST_F(CliTest, StoredSlotsEncryptWithTheSelectedAndDecryptWithAll) {
   const std::string settings = ReadFile(SettingsPath());
   WriteFile(Path("doc"), "content");
   ASSERT_EQ(Run("encrypt doc").code, 0);
-  EXPECT_EQ(crypto::DecryptFile(Path("doc.cry"), Path("check"), "second-pass"), 0);
+  EXPECT_EQ(crypto::DecryptFile(Path("doc.cry"), Path("check"),
+                                crypto::DerivePasswordKeys("second-pass")),
+            crypto::FileStatus::kOk);
   EXPECT_EQ(ReadFile(Path("check")), "content");
   fs::remove(Path("check"));
 

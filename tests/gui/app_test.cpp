@@ -15,6 +15,7 @@
 #include "core/image/argb_image.h"
 #include "core/image/imaging.h"
 #include "gui_test_util.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 #include <wx/filename.h>
@@ -70,11 +71,6 @@ class ScriptedUi : public WxDocumentUi {
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Short: the file to hide must have a path of at most 64 bytes.
-    static int count = 0;
-    base = fs::temp_directory_path() /
-           ("vmapp" + std::to_string(::getpid()) + "-" + std::to_string(++count));
-    fs::remove_all(base);
     fs::create_directories(base / "root");
     // A copy, so that nothing a test writes lands in the program's own Samples.
     fs::copy(kAppDir / "Samples", base / "Samples");
@@ -87,8 +83,6 @@ class AppTest : public ::testing::Test {
     }
     ui.Attach(nullptr);
     doc.reset();
-    std::error_code ignored;
-    fs::remove_all(base, ignored);
   }
 
   // Builds what CLumicraftApp::OnInit builds and waits for the thumbnails.
@@ -138,7 +132,9 @@ class AppTest : public ::testing::Test {
     return event;
   }
 
-  fs::path base;
+  // Short: the file to hide must have a path of at most 64 bytes.
+  testutil::ScratchFolder scratch{"vmapp"};
+  const fs::path base = scratch.path();
   MemorySettingsStore settings;
   ScriptedUi ui;
   std::unique_ptr<AppDocument> doc;

@@ -1,5 +1,4 @@
 #include "core/crypto/passwords.h"
-#include "core/base/timestamp.h"
 
 #include <gtest/gtest.h>
 
@@ -32,15 +31,6 @@ TEST(Passwords, KeyringDerivesOnceAndMatchesDirectDerivation) {
   EXPECT_EQ(seen[0]->iv, direct.iv);
   EXPECT_TRUE(ring.Defined(0));
   EXPECT_FALSE(ring.Defined(1));
-}
-
-TEST(Timestamp, Format) {
-  const std::string t = base::CurrentTimestamp();
-  ASSERT_EQ(t.size(), 22u);
-  EXPECT_EQ(t[4], '-');
-  EXPECT_EQ(t.substr(13, 2), "h:");
-  EXPECT_EQ(t.substr(17, 2), "m:");
-  EXPECT_EQ(t.back(), 's');
 }
 
 }  // namespace

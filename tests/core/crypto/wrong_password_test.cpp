@@ -259,7 +259,9 @@ TEST_F(PasswordFormsOpensslTest, Windows1252FilesAndBlocksOpenWithTheTypedPasswo
   EXPECT_EQ(DecryptMessageWithSlots(block, keyring),
             std::optional<std::string>("2026-12-08 20h:53m:38s\r\nTreffen um acht"));
   // What this system encrypts is the UTF-8 form: openssl given those bytes reads it.
-  ASSERT_EQ(EncryptFile(Path("notes.txt"), Path("again.cry"), "P\xC3\xA4sswort1"), 0);
+  ASSERT_EQ(
+      EncryptFile(Path("notes.txt"), Path("again.cry"), DerivePasswordKeys("P\xC3\xA4sswort1")),
+      FileStatus::kOk);
   ASSERT_EQ(
       std::system(
           testutil::OpensslEnc("-d", "P\xC3\xA4sswort1", Path("again.cry"), Path("again")).c_str()),

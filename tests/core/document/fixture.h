@@ -6,6 +6,7 @@
 #include "core/image/argb_image.h"
 #include "core/image/imaging.h"
 #include "tests/core/document/fake_ui.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -19,40 +20,10 @@ namespace veilmark::test {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device rd;
-    path_ = fs::temp_directory_path() /
-            ("veilmark-test-" + std::to_string(rd()) + std::to_string(rd()));
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-  std::string str() const { return path_.u8string(); }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
+using TempFolder = testutil::ScratchFolder;
 
- private:
-  fs::path path_;
-};
-
-inline void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string ReadFile(const fs::path& path) {
-  std::error_code ec;
-  const auto size = fs::file_size(path, ec);
-  if (ec) return {};
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  std::ifstream in(path, std::ios::binary);
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return bytes;
-}
+using testutil::ReadFile;
+using testutil::WriteFile;
 
 // A noisy opaque image, so that hiding changes some pixels and not others.
 inline image::ArgbImage NoiseImage(int width, int height, unsigned seed = 7) {

@@ -1,4 +1,4 @@
-#include "core/document/command_ids.h"
+#include "core/image/image_ops.h"
 #include "core/image/imaging.h"
 #include "test_support.h"
 
@@ -16,7 +16,7 @@ Argb Rgb(int r, int g, int b) {
                          static_cast<std::uint8_t>(b));
 }
 
-Argb ApplyToPixel(int id, std::int64_t param, Argb pixel) {
+Argb ApplyToPixel(ImageOp id, std::int64_t param, Argb pixel) {
   ArgbImage image(1, 1, pixel);
   EXPECT_TRUE(ApplyImageOperation(image, id, param));
   return image.At(0, 0);
@@ -35,30 +35,31 @@ int MaxDifference(Argb a, Argb b) {
 TEST(ImageOperations, ColourArithmeticOnOpaquePixels) {
   struct Case {
     const char* what;
-    int id;
+    ImageOp id;
     std::int64_t param;
     Argb in;
     Argb expected;
     int tolerance;
   };
   const Case cases[] = {
-      {"negative", ID_EDIT_NEGATIVE, 0, Rgb(0, 128, 255), Rgb(255, 127, 0), 0},
-      {"grayscale of red", ID_EDIT_GRAYSCALE, 0, Rgb(255, 0, 0), Rgb(76, 76, 76), 0},
-      {"grayscale of white", ID_EDIT_GRAYSCALE, 0, Rgb(255, 255, 255), Rgb(255, 255, 255), 0},
-      {"grayscale mixes channels", ID_EDIT_GRAYSCALE, 0, Rgb(0, 255, 0), Rgb(150, 150, 150), 0},
-      {"contrast pivot, 200, clamps", ID_EDIT_CONTRAST, 0, Rgb(128, 220, 40), Rgb(128, 255, 0), 0},
-      {"contrast 200 (243.5)", ID_EDIT_CONTRAST, 0, Rgb(200, 200, 200), Rgb(243, 243, 243), 1},
-      {"lighten", ID_EDIT_LIGHTEN, 0, Rgb(230, 100, 0), Rgb(255, 151, 51), 0},
-      {"darken", ID_EDIT_DARKEN, 0, Rgb(30, 100, 255), Rgb(0, 49, 204), 0},
-      {"sharpen", ID_EDIT_SHARPEN, 0, Rgb(128, 101, 255), Rgb(128, 96, 255), 0},
-      {"gamma 1", ID_EDIT_GAMMA, 1000, Rgb(1, 128, 254), Rgb(1, 128, 254), 0},
-      {"gamma 0.5 of 0.25", ID_EDIT_GAMMA, 500, Rgb(64, 0, 255), Rgb(128, 0, 255), 0},
-      {"gamma 2", ID_EDIT_GAMMA, 2000, Rgb(128, 0, 255), Rgb(64, 0, 255), 0},
-      {"gamma 0 is refused", ID_EDIT_GAMMA, 0, Rgb(10, 20, 30), Rgb(10, 20, 30), 0},
-      {"threshold 100", ID_EDIT_THRESHOLD, 100, Rgb(99, 100, 101), Rgb(0, 255, 255), 0},
-      {"threshold 200", ID_EDIT_THRESHOLD, 200, Rgb(128, 199, 200), Rgb(0, 0, 255), 0},
-      {"threshold 0", ID_EDIT_THRESHOLD, 0, Rgb(0, 1, 255), Rgb(255, 255, 255), 0},
-      {"threshold 255", ID_EDIT_THRESHOLD, 255, Rgb(0, 254, 255), Rgb(0, 0, 255), 0},
+      {"negative", ImageOp::kNegative, 0, Rgb(0, 128, 255), Rgb(255, 127, 0), 0},
+      {"grayscale of red", ImageOp::kGrayscale, 0, Rgb(255, 0, 0), Rgb(76, 76, 76), 0},
+      {"grayscale of white", ImageOp::kGrayscale, 0, Rgb(255, 255, 255), Rgb(255, 255, 255), 0},
+      {"grayscale mixes channels", ImageOp::kGrayscale, 0, Rgb(0, 255, 0), Rgb(150, 150, 150), 0},
+      {"contrast pivot, 200, clamps", ImageOp::kContrast, 0, Rgb(128, 220, 40), Rgb(128, 255, 0),
+       0},
+      {"contrast 200 (243.5)", ImageOp::kContrast, 0, Rgb(200, 200, 200), Rgb(243, 243, 243), 1},
+      {"lighten", ImageOp::kLighten, 0, Rgb(230, 100, 0), Rgb(255, 151, 51), 0},
+      {"darken", ImageOp::kDarken, 0, Rgb(30, 100, 255), Rgb(0, 49, 204), 0},
+      {"sharpen", ImageOp::kSharpen, 0, Rgb(128, 101, 255), Rgb(128, 96, 255), 0},
+      {"gamma 1", ImageOp::kGamma, 1000, Rgb(1, 128, 254), Rgb(1, 128, 254), 0},
+      {"gamma 0.5 of 0.25", ImageOp::kGamma, 500, Rgb(64, 0, 255), Rgb(128, 0, 255), 0},
+      {"gamma 2", ImageOp::kGamma, 2000, Rgb(128, 0, 255), Rgb(64, 0, 255), 0},
+      {"gamma 0 is refused", ImageOp::kGamma, 0, Rgb(10, 20, 30), Rgb(10, 20, 30), 0},
+      {"threshold 100", ImageOp::kThreshold, 100, Rgb(99, 100, 101), Rgb(0, 255, 255), 0},
+      {"threshold 200", ImageOp::kThreshold, 200, Rgb(128, 199, 200), Rgb(0, 0, 255), 0},
+      {"threshold 0", ImageOp::kThreshold, 0, Rgb(0, 1, 255), Rgb(255, 255, 255), 0},
+      {"threshold 255", ImageOp::kThreshold, 255, Rgb(0, 254, 255), Rgb(0, 0, 255), 0},
   };
   for (const Case& c : cases) {
     const Argb out = ApplyToPixel(c.id, c.param, c.in);
@@ -70,73 +71,77 @@ TEST(ImageOperations, ColourArithmeticOnOpaquePixels) {
 TEST(ImageOperations, NegativeTwiceRestoresTheImage) {
   ArgbImage image = NoiseImage(64, 32, false);
   const ArgbImage before = image.Clone();
-  ApplyImageOperation(image, ID_EDIT_NEGATIVE, 0);
-  ApplyImageOperation(image, ID_EDIT_NEGATIVE, 0);
+  ApplyImageOperation(image, ImageOp::kNegative, 0);
+  ApplyImageOperation(image, ImageOp::kNegative, 0);
   for (std::size_t i = 0; i < image.PixelCount(); ++i) {
     ASSERT_LE(MaxDifference(image.Data()[i], before.Data()[i]), 1) << i;
   }
 }
 
 TEST(ImageOperations, ColourOperationsDrawOverTheCurrentPixels) {
-  const int colourOps[][2] = {{ID_EDIT_GRAYSCALE, 0},   {ID_EDIT_NEGATIVE, 0}, {ID_EDIT_GAMMA, 500},
-                              {ID_EDIT_THRESHOLD, 128}, {ID_EDIT_LIGHTEN, 0},  {ID_EDIT_DARKEN, 0},
-                              {ID_EDIT_CONTRAST, 0},    {ID_EDIT_SHARPEN, 0}};
-  for (const auto& op : colourOps) {
+  const struct {
+    ImageOp op;
+    std::int64_t param;
+  } colourOps[] = {{ImageOp::kGrayscale, 0},   {ImageOp::kNegative, 0}, {ImageOp::kGamma, 500},
+                   {ImageOp::kThreshold, 128}, {ImageOp::kLighten, 0},  {ImageOp::kDarken, 0},
+                   {ImageOp::kContrast, 0},    {ImageOp::kSharpen, 0}};
+  for (const auto& c : colourOps) {
     // A fully transparent pixel keeps its colour bits (which may carry a payload).
-    EXPECT_EQ(ApplyToPixel(op[0], op[1], 0x00123457u), 0x00123457u) << op[0];
+    EXPECT_EQ(ApplyToPixel(c.op, c.param, 0x00123457u), 0x00123457u) << static_cast<int>(c.op);
   }
   // Half-transparent black, negated to white and drawn over itself: alpha 0.5 + 0.5 * 0.5
   // and colour (1 * 0.5 + 0 * 0.25) / 0.75.
-  EXPECT_LE(MaxDifference(ApplyToPixel(ID_EDIT_NEGATIVE, 0, 0x80000000u), 0xC0AAAAAAu), 1);
+  EXPECT_LE(MaxDifference(ApplyToPixel(ImageOp::kNegative, 0, 0x80000000u), 0xC0AAAAAAu), 1);
   // Even an unchanged colour gains alpha on a translucent pixel.
-  EXPECT_EQ(ApplyToPixel(ID_EDIT_GAMMA, 1000, 0x80406080u) & 0xFFFFFFu, 0x406080u);
-  EXPECT_GT(ApplyToPixel(ID_EDIT_GAMMA, 1000, 0x80406080u) >> 24, 0x80u);
+  EXPECT_EQ(ApplyToPixel(ImageOp::kGamma, 1000, 0x80406080u) & 0xFFFFFFu, 0x406080u);
+  EXPECT_GT(ApplyToPixel(ImageOp::kGamma, 1000, 0x80406080u) >> 24, 0x80u);
 }
 
 TEST(ImageOperations, GeometryRoundTripsAndMapsCorners) {
   const ArgbImage original = NoiseImage(300, 200, true);
   const struct {
-    int first, second;
-  } inverses[] = {{ID_EDIT_MIRROR, ID_EDIT_MIRROR},
-                  {ID_EDIT_FLIP, ID_EDIT_FLIP},
-                  {ID_EDIT_ROTATE_RIGHT, ID_EDIT_ROTATE_LEFT},
-                  {ID_EDIT_ROTATE_LEFT, ID_EDIT_ROTATE_RIGHT}};
+    ImageOp first, second;
+  } inverses[] = {{ImageOp::kMirror, ImageOp::kMirror},
+                  {ImageOp::kFlip, ImageOp::kFlip},
+                  {ImageOp::kRotateRight, ImageOp::kRotateLeft},
+                  {ImageOp::kRotateLeft, ImageOp::kRotateRight}};
   for (const auto& pair : inverses) {
     ArgbImage image = original.Clone();
     ASSERT_TRUE(ApplyImageOperation(image, pair.first, 0));
     ASSERT_TRUE(ApplyImageOperation(image, pair.second, 0));
-    EXPECT_TRUE(image == original) << pair.first;
+    EXPECT_TRUE(image == original) << static_cast<int>(pair.first);
   }
 
   // Where the top-left pixel goes, and the size afterwards.
   const Argb corner = original.At(0, 0);
   const struct {
-    int id, width, height, x, y;
-  } moves[] = {{ID_EDIT_MIRROR, 300, 200, 299, 0},
-               {ID_EDIT_FLIP, 300, 200, 0, 199},
-               {ID_EDIT_ROTATE_RIGHT, 200, 300, 199, 0},
-               {ID_EDIT_ROTATE_LEFT, 200, 300, 0, 299}};
+    ImageOp id;
+    int width, height, x, y;
+  } moves[] = {{ImageOp::kMirror, 300, 200, 299, 0},
+               {ImageOp::kFlip, 300, 200, 0, 199},
+               {ImageOp::kRotateRight, 200, 300, 199, 0},
+               {ImageOp::kRotateLeft, 200, 300, 0, 299}};
   for (const auto& m : moves) {
     ArgbImage image = original.Clone();
     ApplyImageOperation(image, m.id, 0);
-    EXPECT_EQ(image.Width(), m.width) << m.id;
-    EXPECT_EQ(image.Height(), m.height) << m.id;
-    EXPECT_EQ(image.At(m.x, m.y), corner) << m.id;
+    EXPECT_EQ(image.Width(), m.width) << static_cast<int>(m.id);
+    EXPECT_EQ(image.Height(), m.height) << static_cast<int>(m.id);
+    EXPECT_EQ(image.At(m.x, m.y), corner) << static_cast<int>(m.id);
   }
   // Rotating right moves the bottom-left pixel to the top-left.
   ArgbImage rotated = original.Clone();
-  ApplyImageOperation(rotated, ID_EDIT_ROTATE_RIGHT, 0);
+  ApplyImageOperation(rotated, ImageOp::kRotateRight, 0);
   EXPECT_EQ(rotated.At(0, 0), original.At(0, 199));
 }
 
 TEST(ImageOperations, UnknownOperationsAndEmptyImagesChangeNothing) {
   ArgbImage image = NoiseImage(8, 8, false);
   const ArgbImage before = image.Clone();
-  EXPECT_FALSE(ApplyImageOperation(image, ID_EDIT_UNDO, 0));
+  EXPECT_FALSE(ApplyImageOperation(image, static_cast<ImageOp>(-1), 0));
   EXPECT_TRUE(image == before);
   ArgbImage empty;
-  EXPECT_FALSE(ApplyImageOperation(empty, ID_EDIT_NEGATIVE, 0));
-  EXPECT_FALSE(ApplyImageOperation(empty, ID_EDIT_ROTATE_RIGHT, 0));
+  EXPECT_FALSE(ApplyImageOperation(empty, ImageOp::kNegative, 0));
+  EXPECT_FALSE(ApplyImageOperation(empty, ImageOp::kRotateRight, 0));
   EXPECT_EQ(empty.Width(), 0);
 }
 

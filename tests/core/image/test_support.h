@@ -1,7 +1,8 @@
-// Shared pieces of the imaging tests: a scratch folder and generated images.
+// Shared pieces of the imaging tests: generated images (and the shared scratch folder).
 #pragma once
 
 #include "core/image/argb_image.h"
+#include "tests/support/scratch_folder.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -10,27 +11,7 @@
 
 namespace veilmark::image::testing {
 
-// A fresh folder, removed with everything in it at the end of the test.
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("veilmark-image-" + std::to_string(random()) + std::to_string(random()));
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
+using ScratchDir = testutil::ScratchFolder;
 
 // Every component random; alpha 255 unless `randomAlpha`.
 inline ArgbImage NoiseImage(int width, int height, bool randomAlpha, std::uint32_t seed = 7) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <thread>
 
 namespace veilmark::stego {
@@ -50,6 +51,30 @@ TEST(Detect, Windows1252PayloadIsFoundWithTheTypedPassword) {
   EXPECT_EQ(payload->header.slot, 2);
   EXPECT_EQ(payload->header.kind, KIND_HIDDEN_MESSAGE);
   EXPECT_EQ(payload->content, "Hallo");
+}
+
+// A slot that does not fit makes the cipher fail; its text goes where the keyring's owner
+// said: standard output unless told otherwise, nowhere for a silent sink.
+TEST(Detect, CipherFailuresGoToTheKeyringsSink) {
+  const MemoryGrid grid = CarrierOf("data.bin", "payload");
+  std::ostringstream own;
+  const struct {
+    const char* what;
+    crypto::FailureSink sink;
+    bool toStdout, toOwn;
+  } cases[] = {{"default", {}, true, false},
+               {"silent", crypto::FailureSink::Silent(), false, false},
+               {"own stream", crypto::FailureSink(own), false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    own.str("");
+    ::testing::internal::CaptureStdout();
+    const crypto::SlotKeyring wrong({"not-it", "", "", "", ""}, c.sink);
+    EXPECT_FALSE(DetectHiddenPayload(grid, wrong));
+    EXPECT_FALSE(ReadHiddenContent(grid, wrong.Keys(0), 64, wrong.Failures()));
+    EXPECT_EQ(!::testing::internal::GetCapturedStdout().empty(), c.toStdout);
+    EXPECT_EQ(!own.str().empty(), c.toOwn);
+  }
 }
 
 TEST(Detect, NothingFoundIsPlain) {

@@ -1,7 +1,8 @@
-// Temporary files left by killed writers: which ones a later run removes.
+// Atomic file writing: a target that appears meanwhile, and the temporary files left by
+// killed writers (which ones a later run removes).
 #include "core/base/atomic_file.h"
 
-#include "tests/core/crypto/test_files.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@
 
 #include <chrono>
 
-namespace veilmark::crypto {
+namespace veilmark::base {
 namespace {
 
 using testutil::ReadFile;
@@ -27,6 +28,22 @@ class TemporaryFilesTest : public testutil::TempFolder {
     fs::last_write_time(path, fs::file_time_type::clock::now() - age);
   }
 };
+
+// The target may appear while the output is being written: it is still not replaced.
+TEST_F(TemporaryFilesTest, TargetAppearingDuringWriteIsKept) {
+  for (bool replace : {false, true}) {
+    SCOPED_TRACE(replace);
+    AtomicFileWriter writer(Path("target"));
+    ASSERT_TRUE(writer.Create());
+    ASSERT_TRUE(writer.Write("new", 3));
+    WriteFile(Path("target"), "appeared meanwhile");
+    EXPECT_EQ(writer.Commit(replace, 0644),
+              replace ? CommitResult::kOk : CommitResult::kTargetExists);
+    EXPECT_EQ(ReadFile(Path("target")), replace ? "new" : "appeared meanwhile");
+    EXPECT_EQ(Names(), std::vector<std::string>{"target"});
+    fs::remove(Path("target"));
+  }
+}
 
 TEST(TemporaryFileNames, OnlyTheWritersPattern) {
   const struct {
@@ -103,4 +120,4 @@ TEST_F(TemporaryFilesTest, LiveWriterIsNeverDisturbed) {
 #endif
 
 }  // namespace
-}  // namespace veilmark::crypto
+}  // namespace veilmark::base

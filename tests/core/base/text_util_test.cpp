@@ -50,5 +50,13 @@ TEST(VisibleText, ControlsBidiAndBrokenUtf8BecomeVisible) {
   }
 }
 
+TEST(Format, PrintfIntoAStringOfAnyLength) {
+  const std::string name(5000, 'x');  // longer than any stack buffer a formatter might use
+  EXPECT_EQ(Format("%s|%05d|%ux%u", name.c_str(), 42, 3u, 4u), name + "|00042|3x4");
+  EXPECT_EQ(Format("Files: %d (Images: %d  Encrypted: %d)", 7, 5, 1),
+            "Files: 7 (Images: 5  Encrypted: 1)");
+  EXPECT_EQ(Format("%s", ""), "");
+}
+
 }  // namespace
 }  // namespace veilmark
