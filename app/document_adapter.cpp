@@ -16,7 +16,7 @@ namespace {
 class DocumentAdapter final : public AppDocument {
  public:
   DocumentAdapter(DocumentUi& ui, SettingsStore& settings, const std::string& samples)
-      : ui_(ui), doc_(ui, settings, samples) {}
+      : doc_(ui, settings, samples) {}
 
   bool OnCommand(int id) override { return doc_.OnCommand(id); }
   bool IsCommandEnabled(int id) const override { return doc_.IsCommandEnabled(id); }
@@ -25,29 +25,25 @@ class DocumentAdapter final : public AppDocument {
   bool IsBusy() const override { return doc_.IsBusy(); }
 
   std::optional<wxImage> WorkingImage() const override {
-    if (!doc_.m_pImage) return std::nullopt;
-    return image::ToWxImage(*doc_.m_pImage);
+    if (!doc_.WorkingImage()) return std::nullopt;
+    return image::ToWxImage(*doc_.WorkingImage());
   }
-  bool HasImage() const override { return doc_.m_pImage != nullptr; }
+  bool HasImage() const override { return doc_.WorkingImage() != nullptr; }
   bool MayReplaceWorkingImage() override { return doc_.MayReplaceWorkingImage(); }
-  void ReleaseImage() override {
-    doc_.m_pImage.reset();
-    ui_.RefreshPreview();
-    doc_.RemoveTempImage();
-  }
+  void ReleaseImage() override { doc_.ReleaseWorkingImage(); }
 
-  std::string Folder() const override { return doc_.m_strFolder; }
+  std::string Folder() const override { return doc_.Folder(); }
   bool OpenFolder(const std::string& path) override { return doc_.OpenFolder(path); }
-  std::vector<std::string> ImageNames() const override { return doc_.m_arrImageNames; }
+  std::vector<std::string> ImageNames() const override { return doc_.ImageNames(); }
   std::string ImagePath(int index) const override { return doc_.ImagePath(index); }
   bool OnThumbnailSelected(int index) override { return doc_.OnThumbnailSelected(index); }
-  int SelectedIndex() const override { return doc_.m_nCurrent; }
+  int SelectedIndex() const override { return doc_.SelectedIndex(); }
   void SetImageKind(int index, int kind) override { doc_.SetImageKind(index, kind); }
 
   ThumbnailMaker MakeThumbnailMaker() const override {
     // One keyring for the whole scan: each slot's key is derived once, by whichever
     // worker needs it first.
-    auto keyring = std::make_shared<const crypto::SlotKeyring>(doc_.m_arrPasswords);
+    auto keyring = std::make_shared<const crypto::SlotKeyring>(doc_.Passwords());
     return [keyring](const std::string& path) {
       image::ScannedImage scanned = image::ScanImageFile(std::filesystem::u8path(path), *keyring);
       ThumbnailResult result;
@@ -58,7 +54,6 @@ class DocumentAdapter final : public AppDocument {
   }
 
  private:
-  DocumentUi& ui_;
   CLumicraftDoc doc_;
 };
 

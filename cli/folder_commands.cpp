@@ -6,6 +6,7 @@
 #include "core/base/text_util.h"
 #include "core/crypto/files.h"
 #include "core/crypto/folder_crypt.h"
+#include "core/document/flows.h"
 
 #include <csignal>
 #include <cstdio>
@@ -120,24 +121,19 @@ int RunEncryptFolder(const Invocation& inv) {
   const std::string& folder = inv.operands[0];
   std::error_code ec;
   if (!fs::is_directory(fs::path(folder), ec)) {
-    PrintError("Folder to encrypt not found.\r\nPlease select a valid folder.");
+    PrintError(FolderNotFoundText(FolderCrypt::kEncrypt));
     return kExitFailed;
   }
-  base::RemoveStaleTemporaryFiles(fs::path(folder));
-  const auto files = crypto::ListFolderFiles(fs::path(folder), "*.*");
+  const auto files = FolderCryptFiles(folder, FolderCrypt::kEncrypt);
   if (files.empty()) {
-    PrintError(Format("The selected folder to encrypt is empty.\n\nFolder: %s", folder.c_str()));
+    PrintError(NothingInFolderText(folder, FolderCrypt::kEncrypt));
     return kExitOk;
   }
   int exitCode = kExitOk;
   const std::optional<std::string> encryption = GetEncryptionPassword(inv, exitCode);
   if (!encryption) return exitCode;
   const std::string& password = *encryption;
-  if (!inv.Has(kYesOption.name) &&
-      !Confirm(Format("All files in the folder will be encrypted and the original files will be "
-                      "removed after encryption.\n\nFolder: %s\nPassword: %s\n\nDo you want to "
-                      "continue with the encryption process ?",
-                      folder.c_str(), password.c_str()))) {
+  if (!inv.Has(kYesOption.name) && !Confirm(EncryptFolderQuestion(folder, password))) {
     PrintError("cancelled: nothing was encrypted");
     return kExitFailed;
   }
@@ -154,14 +150,12 @@ int RunDecryptFolder(const Invocation& inv) {
   const std::string& folder = inv.operands[0];
   std::error_code ec;
   if (!fs::is_directory(fs::path(folder), ec)) {
-    PrintError("Folder to decrypt not found.\r\nPlease select a valid folder.");
+    PrintError(FolderNotFoundText(FolderCrypt::kDecrypt));
     return kExitFailed;
   }
-  base::RemoveStaleTemporaryFiles(fs::path(folder));
-  const auto files = crypto::ListFolderFiles(fs::path(folder), "*.cry");
+  const auto files = FolderCryptFiles(folder, FolderCrypt::kDecrypt);
   if (files.empty()) {
-    PrintError(Format("The selected folder doesn't contain encrypted files.\n\nFolder: %s",
-                      folder.c_str()));
+    PrintError(NothingInFolderText(folder, FolderCrypt::kDecrypt));
     return kExitOk;
   }
   int exitCode = kExitOk;
