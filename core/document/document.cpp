@@ -179,7 +179,7 @@ void CLumicraftDoc::ShowFolderStatistics() {
 }
 
 std::string CLumicraftDoc::ImagePath(int index) const {
-  if (index < 0 || static_cast<std::size_t>(index) >= m_folder.m_arrDiskNames.size()) return {};
+  if (!m_folder.IsListed(index)) return {};
   return JoinPath(m_folder.m_strFolder, m_folder.m_arrDiskNames[static_cast<std::size_t>(index)]);
 }
 
@@ -206,7 +206,7 @@ bool CLumicraftDoc::MayReplaceWorkingImage() {
 bool CLumicraftDoc::OnThumbnailSelected(int index) {
   if (index == m_nCurrent) return true;
   if (!MayReplaceWorkingImage()) return false;
-  if (index < 0 || static_cast<std::size_t>(index) >= m_folder.m_arrImageNames.size()) return true;
+  if (!m_folder.IsListed(index)) return true;
   const std::string path = ImagePath(index);
   std::error_code ec;
   if (!fs::exists(fs::u8path(path), ec)) return true;
@@ -283,9 +283,7 @@ const std::string& CLumicraftDoc::PrivateTempFolder() {
   return m_strPrivateTemp;
 }
 
-bool CLumicraftDoc::HasValidSelection() const {
-  return m_nCurrent >= 0 && static_cast<std::size_t>(m_nCurrent) < m_folder.m_arrImageNames.size();
-}
+bool CLumicraftDoc::HasValidSelection() const { return m_folder.IsListed(m_nCurrent); }
 
 int CLumicraftDoc::CurrentKind() const {
   return HasValidSelection() ? m_folder.m_arrKinds[static_cast<std::size_t>(m_nCurrent)]
