@@ -110,9 +110,9 @@ int MakePayload(const Invocation& inv, const std::string& listedName, std::uint3
     // Sized on the opened file: one that the image cannot hold is never loaded, however
     // large it is.
     if (opened) {
-      const std::int64_t need = stego::RequiredCapacity(in.Size());
-      if (std::int64_t{capacity} < need) {
-        PrintError(stego::FormatCapacityMessage(*file, need));
+      const HideCheck check = CheckHide(capacity, in.Size(), path.filename().u8string());
+      if (check.refusal == HideRefusal::kNotEnoughCapacity) {
+        PrintError(stego::FormatCapacityMessage(*file, check.need));
         return kExitFailed;
       }
     }
