@@ -17,7 +17,7 @@ namespace {
 class DocumentAdapter final : public AppDocument {
  public:
   DocumentAdapter(DocumentUi& ui, SettingsStore& settings, const std::string& samples)
-      : ui_(ui), doc_(ui, settings, samples) {}
+      : doc_(ui, settings, samples) {}
 
   bool OnCommand(int id) override { return doc_.OnCommand(id); }
   bool IsCommandEnabled(int id) const override { return doc_.IsCommandEnabled(id); }
@@ -26,23 +26,19 @@ class DocumentAdapter final : public AppDocument {
   bool IsBusy() const override { return doc_.IsBusy(); }
 
   std::optional<wxImage> WorkingImage() const override {
-    if (!doc_.m_pImage) return std::nullopt;
-    return image::ToWxImage(*doc_.m_pImage);
+    if (!doc_.WorkingImage()) return std::nullopt;
+    return image::ToWxImage(*doc_.WorkingImage());
   }
-  bool HasImage() const override { return doc_.m_pImage != nullptr; }
+  bool HasImage() const override { return doc_.WorkingImage() != nullptr; }
   bool MayReplaceWorkingImage() override { return doc_.MayReplaceWorkingImage(); }
-  void ReleaseImage() override {
-    doc_.m_pImage.reset();
-    ui_.RefreshPreview();
-    doc_.RemoveTempImage();
-  }
+  void ReleaseImage() override { doc_.ReleaseWorkingImage(); }
 
-  std::string Folder() const override { return doc_.m_strFolder; }
+  std::string Folder() const override { return doc_.Folder(); }
   bool OpenFolder(const std::string& path) override { return doc_.OpenFolder(path); }
-  std::vector<std::string> ImageNames() const override { return doc_.m_arrImageNames; }
+  std::vector<std::string> ImageNames() const override { return doc_.ImageNames(); }
   std::string ImagePath(int index) const override { return doc_.ImagePath(index); }
   bool OnThumbnailSelected(int index) override { return doc_.OnThumbnailSelected(index); }
-  int SelectedIndex() const override { return doc_.m_nCurrent; }
+  int SelectedIndex() const override { return doc_.SelectedIndex(); }
   void SetImageKind(int index, int kind) override { doc_.SetImageKind(index, kind); }
 
   ThumbnailMaker MakeThumbnailMaker() const override {
@@ -50,7 +46,7 @@ class DocumentAdapter final : public AppDocument {
     // needs every slot's key, and a derivation costs ~16 ms: rather than one worker
     // deriving all five while the others wait for it, the workers first derive the slots
     // side by side, each taking the next slot nobody has taken yet.
-    auto keyring = std::make_shared<const crypto::SlotKeyring>(doc_.m_arrPasswords);
+    auto keyring = std::make_shared<const crypto::SlotKeyring>(doc_.Passwords());
     auto nextSlot = std::make_shared<std::atomic<int>>(0);
     // Each worker calls its own copy, whose buffers then serve picture after picture.
     return [keyring, nextSlot, buffers = image::ScanBuffers()](const std::string& path) mutable {
@@ -67,7 +63,6 @@ class DocumentAdapter final : public AppDocument {
   }
 
  private:
-  DocumentUi& ui_;
   CLumicraftDoc doc_;
 };
 

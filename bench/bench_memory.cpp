@@ -7,80 +7,28 @@
 #include "core/document/settings.h"
 #include "core/image/argb_image.h"
 #include "core/image/imaging.h"
+#include "tests/support/null_document_ui.h"
 
 #include <wx/init.h>
 #include <wx/log.h>
 
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
-#include <mutex>
 
 namespace {
 
 using namespace veilmark;
 
-// A user interface that does nothing, except running the work that the image-operation
-// worker posts back to the UI thread when the bench asks for it.
-class QuietUi final : public DocumentUi {
+// A user interface that shows nothing, agrees to every question and keeps each filter's
+// starting value; the bench runs what the image-operation worker posts back.
+class QuietUi final : public test::NullDocumentUi {
  public:
-  void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
   bool AskYesNo(const std::string&, const std::string&, MessageIcon) override { return true; }
-  std::optional<std::string> PickFile(FileDialogMode, const std::string&,
-                                      const std::string&) override {
-    return std::nullopt;
-  }
-  void SetStatusText(const std::string&) override {}
-  void RefreshPreview() override {}
-  void ShowMessagePanel(const std::string&, const std::string&, bool, bool) override {}
-  void SetMenuItem(int, const std::string&, bool) override {}
-  void ShowFolderInfo(const std::string&, bool) override {}
-  void SetBusy(bool) override {}
-  void BeginProgress(const std::string&, const std::string&, int) override {}
-  bool UpdateProgress(int, const std::string&) override { return true; }
-  void EndProgress() override {}
-  ToolWindowState HideToolWindows() override { return {}; }
-  void RestoreToolWindows(ToolWindowState) override {}
-  void StopThumbnailBuilder() override {}
-  void StartThumbnailBuilder() override {}
-  bool EditPasswords(PasswordsDialogData&) override { return false; }
-  bool EditSecretMessage(std::string&, bool&) override { return false; }
-  bool RunMessageDialog(MessageDialogModel&) override { return false; }
   std::optional<float> AskGamma(float initial) override { return initial; }
   std::optional<int> AskThreshold(int initial) override { return initial; }
-  void ShowAbout() override {}
-  void ShowFrameColors() override {}
-  void OpenWithSystem(const std::string&) override {}
-  std::optional<std::string> GetClipboardText() override { return std::nullopt; }
-  bool SetClipboardText(const std::string&) override { return false; }
   YesNoCancel AskYesNoCancel(const std::string&, const std::string&, MessageIcon) override {
     return YesNoCancel::kNo;
   }
-
-  void RunOnUiThread(std::function<void()> task) override {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      tasks_.push_back(std::move(task));
-    }
-    ready_.notify_one();
-  }
-  // Waits for one posted task and runs it here, on the UI thread.
-  void RunNextTask() {
-    std::function<void()> task;
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      ready_.wait(lock, [this] { return !tasks_.empty(); });
-      task = std::move(tasks_.front());
-      tasks_.pop_front();
-    }
-    task();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable ready_;
-  std::deque<std::function<void()>> tasks_;
 };
 
 void Line(const char* what) {
@@ -115,7 +63,7 @@ int main(int argc, char** argv) {
     CLumicraftDoc doc(ui, settings, std::string());
     doc.OpenFolder(dir.Path().string());
     doc.SelectImage(0, std::string(), std::string());
-    if (!doc.m_pImage || doc.m_pImage->Width() != 4000) {
+    if (!doc.WorkingImage() || doc.WorkingImage()->Width() != 4000) {
       std::printf("the picture did not load\n");
       return 1;
     }
@@ -125,7 +73,7 @@ int main(int argc, char** argv) {
                          image::ID_EDIT_SHARPEN,   image::ID_EDIT_LIGHTEN};
     for (int i = 0; i < operations; ++i) {
       doc.StartImageOperation(cycle[i % 6], 0);
-      ui.RunNextTask();  // the worker's completion
+      ui.WaitAndRunPosted();  // the worker's completion
       char label[64];
       std::snprintf(label, sizeof label, "after operation %d", i + 1);
       Line(label);

@@ -7,6 +7,7 @@
 #include "core/base/text_util.h"
 #include "core/crypto/files.h"
 #include "core/crypto/folder_crypt.h"
+#include "core/document/flows.h"
 
 #include <csignal>
 #include <cstdio>
@@ -126,13 +127,12 @@ int RunEncryptFolder(const Invocation& inv) {
   const std::string& folder = inv.operands[0];
   std::error_code ec;
   if (!fs::is_directory(fs::path(folder), ec)) {
-    PrintError("Folder to encrypt not found.\r\nPlease select a valid folder.");
+    PrintError(FolderNotFoundText(FolderCrypt::kEncrypt));
     return kExitFailed;
   }
-  base::RemoveStaleTemporaryFiles(fs::path(folder));
-  const auto files = crypto::ListFolderFiles(fs::path(folder), "*.*");
+  const auto files = FolderCryptFiles(folder, FolderCrypt::kEncrypt);
   if (files.empty()) {
-    PrintError(Format("The selected folder to encrypt is empty.\n\nFolder: %s", folder.c_str()));
+    PrintError(NothingInFolderText(folder, FolderCrypt::kEncrypt));
     return kExitOk;
   }
   int exitCode = kExitOk;
@@ -141,12 +141,7 @@ int RunEncryptFolder(const Invocation& inv) {
   if (!encryption) return exitCode;
   const std::string& password = *encryption;
   // A terminal's scrollback is no place for a secret: the texts name the slot instead.
-  const std::string shown = SlotName(slot);
-  if (!inv.Has(kYesOption.name) &&
-      !Confirm(Format("All files in the folder will be encrypted and the original files will be "
-                      "removed after encryption.\n\nFolder: %s\nPassword: %s\n\nDo you want to "
-                      "continue with the encryption process ?",
-                      folder.c_str(), shown.c_str()))) {
+  if (!inv.Has(kYesOption.name) && !Confirm(EncryptFolderQuestion(folder, SlotName(slot)))) {
     PrintError("cancelled: nothing was encrypted");
     return kExitFailed;
   }
@@ -165,14 +160,12 @@ int RunDecryptFolder(const Invocation& inv) {
   const std::string& folder = inv.operands[0];
   std::error_code ec;
   if (!fs::is_directory(fs::path(folder), ec)) {
-    PrintError("Folder to decrypt not found.\r\nPlease select a valid folder.");
+    PrintError(FolderNotFoundText(FolderCrypt::kDecrypt));
     return kExitFailed;
   }
-  base::RemoveStaleTemporaryFiles(fs::path(folder));
-  const auto files = crypto::ListFolderFiles(fs::path(folder), "*.cry");
+  const auto files = FolderCryptFiles(folder, FolderCrypt::kDecrypt);
   if (files.empty()) {
-    PrintError(Format("The selected folder doesn't contain encrypted files.\n\nFolder: %s",
-                      folder.c_str()));
+    PrintError(NothingInFolderText(folder, FolderCrypt::kDecrypt));
     return kExitOk;
   }
   int exitCode = kExitOk;

@@ -9,7 +9,7 @@
 #include "core/base/text_util.h"
 #include "core/base/timestamp.h"
 #include "core/crypto/files.h"
-#include "core/document/document.h"
+#include "core/document/flows.h"
 #include "core/document/folder_scan.h"
 #include "core/image/argb_image.h"
 #include "core/image/imaging.h"
@@ -109,16 +109,14 @@ int MakePayload(const Invocation& inv, const std::string& listedName, std::uint3
     // Sized on the opened file: one that the image cannot hold is never loaded, however
     // large it is.
     if (opened) {
-      const std::int64_t need = stego::RequiredCapacity(in.Size());
-      if (std::int64_t{capacity} < need) {
-        PrintError(stego::FormatCapacityMessage(*file, need));
+      const HideCheck check = CheckHide(capacity, in.Size(), path.filename().u8string());
+      if (check.refusal == HideRefusal::kNotEnoughCapacity) {
+        PrintError(stego::FormatCapacityMessage(*file, check.need));
         return kExitFailed;
       }
     }
-    std::string bytes(opened ? static_cast<std::size_t>(in.Size()) : 0, '\0');
-    if (!opened ||
-        in.ReadFull(bytes.data(), bytes.size()) != static_cast<std::ptrdiff_t>(bytes.size())) {
-      Wipe(bytes);
+    std::string bytes;
+    if (!opened || !in.ReadAll(bytes)) {
       PrintError(Quoted(path) + ": The selected file to hide cannot be read.");
       return kExitFailed;
     }
@@ -212,20 +210,21 @@ int RunHide(const Invocation& inv) {
       code != kExitOk)
     return code;
   // Refusals that need no password come before it is asked for.
-  const std::int64_t need = stego::RequiredCapacity(payload.bytes.size());
-  if (std::int64_t{stego::StorageCapacity(*carrier)} < need) {
-    PrintError(stego::FormatCapacityMessage(payload.shownPath, need));
-    return kExitFailed;
-  }
-  if (stego::DataBlockLength(payload.bytes.size()) >= stego::kDataLengthLimit) {
-    PrintError(
-        "The selected file is too large to hide: its encrypted size must stay below 10,000,000 "
-        "bytes.");
-    return kExitFailed;
-  }
-  if (payload.name.empty() || payload.name.size() > stego::kNameAndTrailerLength) {
-    PrintError(Quoted(payload.name) + ": the name of the file to hide must have 1 to 80 bytes");
-    return kExitFailed;
+  const HideCheck check =
+      CheckHide(stego::StorageCapacity(*carrier), payload.bytes.size(), payload.name);
+  const std::int64_t need = check.need;
+  switch (check.refusal) {
+    case HideRefusal::kNone:
+      break;
+    case HideRefusal::kNotEnoughCapacity:
+      PrintError(stego::FormatCapacityMessage(payload.shownPath, need));
+      return kExitFailed;
+    case HideRefusal::kTooLarge:
+      PrintError(kTooLargeToHideText);
+      return kExitFailed;
+    case HideRefusal::kInvalidName:
+      PrintError(Quoted(payload.name) + ": the name of the file to hide must have 1 to 80 bytes");
+      return kExitFailed;
   }
 
   int exitCode = kExitOk;
@@ -266,26 +265,18 @@ int RunHide(const Invocation& inv) {
 int WriteExtracted(const fs::path& target, const fs::path& carrier, const std::string& bytes,
                    bool force) {
   const std::string name = VisibleText(target.filename().u8string());
-  std::error_code ec;
-  if (Exists(target) && fs::equivalent(target, carrier, ec)) {
-    PrintError(
-        Format("The hidden file has the name of the image that carries it:\n%s\n\n"
-               "It was not extracted.",
-               name.c_str()));
+  const ExtractTarget existing = ClassifyExtractTarget(target, carrier);
+  if (existing == ExtractTarget::kIsCarrier) {
+    PrintError(CarrierNameClashText(target));
     return kExitFailed;
   }
   const std::string exists =
       Format("The file %s already exists in the folder. (--force replaces it)", name.c_str());
-  if (!force && Exists(target)) {
+  if (!force && existing == ExtractTarget::kExists) {
     PrintError(exists);
     return kExitFailed;
   }
-  base::AtomicFileWriter writer(target);
-  if (!writer.Create() || !writer.Write(bytes.data(), bytes.size())) {
-    PrintError("cannot write " + Quoted(target));
-    return kExitFailed;
-  }
-  switch (writer.Commit(force, 0644)) {
+  switch (WriteExtractedFile(target, bytes, force)) {
     case base::CommitResult::kOk:
       std::cerr << Quoted(target) << ": File successfully extracted" << std::endl;
       return kExitOk;
@@ -344,7 +335,7 @@ int RunExtract(const Invocation& inv) {
     PrintError(Quoted(folder) + ": folder not found");
     return kExitFailed;
   }
-  const fs::path target = folder / fs::u8path(stego::SanitizeHiddenName(header->name));
+  const fs::path target = ExtractTargetPath(folder, header->name);
   const int code = WriteExtracted(target, imagePath, *content, inv.Has(ForceOption().name));
   Wipe(*content);
   return code;
@@ -376,33 +367,15 @@ int RunScan(const Invocation& inv) {
     PrintError(Quoted(folder) + ": folder not found");
     return kExitFailed;
   }
-  // Listed as the desktop lists a folder: every entry but folders and temporary files of
-  // our writers counts as a file, sorted
-  // by name without regard to case; the images by their lower-cased names.
-  base::RemoveStaleTemporaryFiles(folder);
-  std::vector<std::string> names;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code typeError;
-    if (it->is_directory(typeError) || base::IsTemporaryFileName(it->path().filename())) continue;
-    names.push_back(it->path().filename().u8string());
-  }
+  const FolderListing listing = ListImageFolder(folder, ec);
   if (ec) {
     PrintError(Quoted(folder) + ": cannot list the folder: " + ec.message());
     return kExitFailed;
   }
-  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return AsciiLower(a) < AsciiLower(b);
-  });
-  int fileCount = 0, cryCount = 0;
+  const int fileCount = listing.fileCount, cryCount = listing.cryCount;
   std::vector<ScanEntry> images;
-  for (const std::string& name : names) {
-    ++fileCount;
-    if (const auto dot = name.rfind('.');
-        dot != std::string::npos && AsciiLower(name.substr(dot)) == crypto::kCryExtension)
-      ++cryCount;
-    if (image::IsImageFile(folder / fs::u8path(name)))
-      images.push_back({AsciiLower(name), name, {}});
-  }
+  for (std::size_t i = 0; i < listing.imageNames.size(); ++i)
+    images.push_back({listing.imageNames[i], listing.diskNames[i], {}});
 
   const bool json = inv.Has("--json");
   std::unique_ptr<crypto::SlotKeyring> keyring;
@@ -430,8 +403,7 @@ int RunScan(const Invocation& inv) {
     std::cout << std::endl;
   }
   progress.reset();
-  const std::string statistics = Format("Files: %d (Images: %d  Encrypted: %d)", fileCount,
-                                        static_cast<int>(images.size()), cryCount);
+  const std::string statistics = FolderStatisticsText(fileCount, listing.ImageCount(), cryCount);
   if (!json) {
     std::cout << statistics << "\n";
     return std::cout.flush() ? kExitOk : kExitFailed;
@@ -459,12 +431,8 @@ int RunScan(const Invocation& inv) {
 int RunCapacity(const Invocation& inv) {
   std::optional<image::ArgbImage> image = LoadImage(fs::path(inv.operands[0]));
   if (!image) return kExitFailed;
-  const auto width = static_cast<unsigned>(image->Width());
-  const auto height = static_cast<unsigned>(image->Height());
   const std::uint32_t capacity = stego::StorageCapacity(*image);
-  std::cout << Format("%ux%u Storage capacity: %u Ks (%u bytes)", width, height, capacity / 1024,
-                      capacity)
-            << "\n";
+  std::cout << CapacityText(image->Width(), image->Height()) << "\n";
   const std::int64_t largest = stego::LargestHiddenFile(capacity);
   if (largest < 0)
     std::cout << "No file fits in this image.\n";

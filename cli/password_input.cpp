@@ -2,7 +2,7 @@
 
 #include "cli/stored_passwords.h"
 #include "core/base/text_util.h"
-#include "core/document/dialog_logic.h"
+#include "core/document/flows.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -24,10 +24,6 @@ namespace veilmark::cli {
 
 namespace {
 
-// The password dialog accepts 5 to 64 characters; keeping to it keeps files written here
-// readable there.
-constexpr std::size_t kMinPassword = 5;
-constexpr std::size_t kMaxPassword = 64;
 
 enum class PromptResult { kOk, kNoTerminal, kCancelled };
 
@@ -194,14 +190,10 @@ bool ParsePasswordLines(const std::string& text, crypto::PasswordSlots& slots, s
     error = "at most five passwords, one per line";
     ok = false;
   }
+  // The desktop's slots take the same lengths: files written here stay readable there.
   for (std::size_t i = 0; ok && i < lines.size(); ++i) {
-    if (!lines[i].empty() && lines[i].size() < kMinPassword) {
-      error = "Passwords length should be at least 5 characters.";
-      ok = false;
-    } else if (lines[i].size() > kMaxPassword) {
-      error = "Passwords length should be at most 64 characters.";
-      ok = false;
-    }
+    error = PasswordLengthRefusal(lines[i]);
+    ok = error.empty();
   }
   for (std::size_t i = 0; i < slots.size(); ++i)
     slots[i] = ok && i < lines.size() ? lines[i] : std::string();

@@ -21,12 +21,6 @@ set(front_ends app dialogs cli res tests tools bench fuzz)
 set(gui_headers_regex
     "^wx/(wx|app|window|frame|dialog|msgdlg|filedlg|dirdlg|progdlg|menu|toolbar|statusbr|sizer|panel|button|textctrl|stattext|treectrl|listctrl|dcclient|evtloop|timer)\\.h$")
 
-# Includes the document branch has not yet moved to the flows (file|header); remove each
-# line once the file no longer includes the header.
-set(exceptions
-    "cli/image_commands.cpp|core/document/document.h"
-    "tools/make_samples.cpp|core/document/document.h")
-
 file(GLOB_RECURSE sources RELATIVE ${ROOT}
      ${ROOT}/core/*.h ${ROOT}/core/*.cpp ${ROOT}/cli/*.h ${ROOT}/cli/*.cpp
      ${ROOT}/tools/*.h ${ROOT}/tools/*.cpp)
@@ -51,8 +45,7 @@ foreach(source IN LISTS sources)
       elseif(header MATCHES "${gui_headers_regex}")
         set(wrong "the core may not use wx's windows")
       endif()
-    elseif(header STREQUAL "core/document/document.h"
-           AND NOT "${source}|${header}" IN_LIST exceptions)
+    elseif(header STREQUAL "core/document/document.h")
       set(wrong "${top}/ uses the document's flows, not the document")
     endif()
     if(wrong)

@@ -5,7 +5,7 @@
 //   make_samples FOLDER
 #include "core/base/timestamp.h"
 #include "core/crypto/cipher.h"
-#include "core/document/document.h"
+#include "core/document/flows.h"
 #include "core/image/imaging.h"
 #include "core/stego/embed.h"
 

@@ -2,6 +2,7 @@
 
 #include "core/base/text_util.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <string>
@@ -192,6 +193,15 @@ std::ptrdiff_t InputFile::ReadFull(void* data, std::size_t size) {
     done += static_cast<std::size_t>(n);
   }
   return static_cast<std::ptrdiff_t>(done);
+}
+
+bool InputFile::ReadAll(std::string& bytes) {
+  bytes.assign(static_cast<std::size_t>(size_), '\0');
+  if (ReadFull(bytes.data(), bytes.size()) == static_cast<std::ptrdiff_t>(bytes.size()))
+    return true;
+  std::fill(bytes.begin(), bytes.end(), '\0');
+  bytes.clear();
+  return false;
 }
 
 bool InputFile::ReadAt(std::uint64_t offset, void* data, std::size_t size) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 namespace veilmark::base {
 
@@ -28,6 +29,9 @@ class InputFile {
   std::ptrdiff_t ReadFull(void* data, std::size_t size);
   // Reads exactly `size` bytes at `offset` without moving the sequential position.
   bool ReadAt(std::uint64_t offset, void* data, std::size_t size);
+  // The whole file, sized when it was opened; false (and `bytes` wiped) when it cannot be
+  // read or is shorter by now. Read from the start of a freshly opened file.
+  bool ReadAll(std::string& bytes);
 
  private:
   int fd_ = -1;

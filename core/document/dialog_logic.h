@@ -3,17 +3,13 @@
 #pragma once
 
 #include "core/document/document_ui.h"
+#include "core/document/flows.h"
 
 #include <string>
 
 namespace veilmark {
 
-inline constexpr std::size_t kMaxPasswordLength = 64;
-inline constexpr std::size_t kMaxMessageLength = 16384;
 inline constexpr std::size_t kMaxFileToHidePath = 64;
-
-// "The selected encryption password (%d) is empty...." for slot index 0..4.
-std::string EmptySlotMessage(int index);
 
 // The refusal text of the Passwords dialog's OK button, or empty when the values pass.
 std::string PasswordsValidationMessage(const PasswordsDialogData& data);
@@ -24,7 +20,7 @@ class CLumicraftDoc;
 // every button; messages go through the document's user-interface port.
 class MessageDialogModel {
  public:
-  MessageDialogModel(CLumicraftDoc& doc, DocumentUi& ui);
+  MessageDialogModel(CLumicraftDoc& doc, DocumentPrompts& prompts, PlatformServices& platform);
 
   std::string input;
   std::string output;
@@ -38,7 +34,8 @@ class MessageDialogModel {
 
  private:
   CLumicraftDoc& doc_;
-  DocumentUi& ui_;
+  DocumentPrompts& prompts_;
+  PlatformServices& platform_;
 };
 
 }  // namespace veilmark

@@ -4,6 +4,7 @@
 #include "core/base/atomic_file.h"
 #include "core/base/text_util.h"
 #include "core/document/command_ids.h"
+#include "core/document/flows.h"
 #include "core/document/settings.h"
 #include "core/image/argb_image.h"
 #include "core/image/imaging.h"
@@ -50,21 +51,13 @@ CLumicraftDoc::~CLumicraftDoc() {
 // --- Settings ---------------------------------------------------------------------------
 
 void CLumicraftDoc::LoadSettings() {
-  for (int i = 0; i < crypto::kPasswordSlots; ++i)
-    m_arrPasswords[static_cast<std::size_t>(i)] = m_settings.GetString(kPasswordValueNames[i]);
-  m_nPasswordIndex = static_cast<int>(m_settings.GetInt(kSelectedPasswordValueName, 0));
-  m_bSavePasswords = static_cast<int>(m_settings.GetInt("PasswordSaveCry", 1));
-  m_strMessageToHide = m_settings.GetString("SecretMessage");
-  m_bSaveMessage = static_cast<int>(m_settings.GetInt("SecretMessageSave", 1));
-  m_strCryMessageIn = m_settings.GetString("CryMessageIn");
-  m_strCryMessageOut = m_settings.GetString("CryMessageOut");
-  m_bSaveCryMessages = static_cast<int>(m_settings.GetInt("CryMessagesInOutSave", 1));
+  settings_mapping::Load(m_settings, m_crypto, m_hide);
 
   if (m_settings.GetInt("VeilmarkData", 1) != 0) {
     m_settings.WriteInt("VeilmarkData", 0);
-    m_arrPasswords[0] = kFirstRunPassword;
-    m_nPasswordIndex = 0;
-    m_settings.WriteString("PasswordCry01", m_arrPasswords[0]);
+    m_crypto.m_arrPasswords[0] = kFirstRunPassword;
+    m_crypto.m_nPasswordIndex = 0;
+    m_settings.WriteString("PasswordCry01", m_crypto.m_arrPasswords[0]);
     m_settings.WriteInt(kSelectedPasswordValueName, 0);
     m_settings.Flush();
     OnHelpDisclaimer();
@@ -75,29 +68,32 @@ void CLumicraftDoc::LoadSettings() {
   }
 }
 
-void CLumicraftDoc::SaveSettings() {
-  crypto::PasswordSlots passwords;
-  std::string message, messageIn, messageOut;
-  if (m_bSavePasswords == 1) passwords = m_arrPasswords;
-  if (m_bSaveMessage == 1) message = m_strMessageToHide;
-  if (m_bSaveCryMessages == 1) {
-    messageIn = m_strCryMessageIn;
-    messageOut = m_strCryMessageOut;
-  }
-  for (int i = 0; i < crypto::kPasswordSlots; ++i)
-    m_settings.WriteString(kPasswordValueNames[i], passwords[static_cast<std::size_t>(i)]);
-  m_settings.WriteInt(kSelectedPasswordValueName, m_nPasswordIndex);
-  m_settings.WriteInt("PasswordSaveCry", m_bSavePasswords);
-  m_settings.WriteString("SecretMessage", message);
-  m_settings.WriteInt("SecretMessageSave", m_bSaveMessage);
-  m_settings.WriteString("CryMessageIn", messageIn);
-  m_settings.WriteString("CryMessageOut", messageOut);
-  m_settings.WriteInt("CryMessagesInOutSave", m_bSaveCryMessages);
-  m_settings.Flush();
+void CLumicraftDoc::SaveSettings() { settings_mapping::Save(m_settings, m_crypto, m_hide); }
+
+void CLumicraftDoc::SetSaveFlags(bool passwords, bool message, bool cryMessages) {
+  m_crypto.m_bSavePasswords = passwords ? 1 : 0;
+  m_hide.m_bSaveMessage = message ? 1 : 0;
+  m_crypto.m_bSaveCryMessages = cryMessages ? 1 : 0;
+}
+
+void CLumicraftDoc::SetPassword(int slot, std::string password) {
+  if (slot >= 0 && slot < crypto::kPasswordSlots)
+    m_crypto.m_arrPasswords[static_cast<std::size_t>(slot)] = std::move(password);
+}
+
+void CLumicraftDoc::SetWorkingImage(std::unique_ptr<image::ArgbImage> image) {
+  if (!IsBusy()) m_pImage = std::move(image);
+}
+
+void CLumicraftDoc::ReleaseWorkingImage() {
+  m_pImage.reset();
+  m_ui.RefreshPreview();
+  RemoveTempImage();
 }
 
 const std::string& CLumicraftDoc::PasswordForEncryption() const {
-  return m_arrPasswords[static_cast<std::size_t>(crypto::ValidSlotIndex(m_nPasswordIndex))];
+  return m_crypto
+      .m_arrPasswords[static_cast<std::size_t>(crypto::ValidSlotIndex(m_crypto.m_nPasswordIndex))];
 }
 
 // --- Folder and selection ----------------------------------------------------------------
@@ -105,10 +101,10 @@ const std::string& CLumicraftDoc::PasswordForEncryption() const {
 bool CLumicraftDoc::OpenFolder(const std::string& path) {
   if (!MayReplaceWorkingImage()) return false;
   m_ui.StopThumbnailBuilder();
-  m_strFolder = path;
+  m_folder.m_strFolder = path;
   DropWorkingImage();
   m_ui.SetStatusText({});
-  ListFolder();
+  m_folder.Relist();
   m_ui.StartThumbnailBuilder();
   ShowFolderStatistics();
   return true;
@@ -124,44 +120,8 @@ void CLumicraftDoc::DropWorkingImage() {
   RemoveTempImage();
 }
 
-void CLumicraftDoc::ListFolder() {
-  m_arrImageNames.clear();
-  m_arrDiskNames.clear();
-  m_arrKinds.clear();
-  m_nFileCount = m_nCryCount = m_nImageCount = 0;
-
-  base::RemoveStaleTemporaryFiles(fs::u8path(m_strFolder));
-  // The platform lists in no useful order here; sort by name, ignoring case, so that the
-  // thumbnails and the file counts come out the same on every system.
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (fs::directory_iterator it(fs::u8path(m_strFolder), ec), end; !ec && it != end;
-       it.increment(ec)) {
-    std::error_code typeError;
-    // A writer's temporary file is no user file, also while it is being written.
-    if (it->is_directory(typeError) || base::IsTemporaryFileName(it->path().filename())) continue;
-    names.push_back(it->path().filename().u8string());
-  }
-  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return AsciiLower(a) < AsciiLower(b);
-  });
-
-  for (const std::string& name : names) {
-    if (image::IsImageFile(JoinPath(m_strFolder, name))) {
-      m_arrImageNames.push_back(AsciiLower(name));
-      m_arrDiskNames.push_back(name);
-      m_arrKinds.push_back(KIND_PLAIN);
-      ++m_nImageCount;
-    }
-    ++m_nFileCount;
-    if (const auto dot = name.rfind('.');
-        dot != std::string::npos && AsciiLower(name.substr(dot)) == ".cry")
-      ++m_nCryCount;
-  }
-}
-
 void CLumicraftDoc::RefreshCurrentFolder(const std::string& status) {
-  if (m_strFolder.empty()) return;
+  if (m_folder.m_strFolder.empty()) return;
   // The command removed the file the working image came from (it encrypted it): unsaved
   // changes are asked about first, and Cancel keeps the image with the list as it was.
   if (HasValidSelection() && !PathExists(ImagePath(m_nCurrent)) && !MayReplaceWorkingImage()) {
@@ -169,16 +129,18 @@ void CLumicraftDoc::RefreshCurrentFolder(const std::string& status) {
     return;
   }
   m_ui.StopThumbnailBuilder();
-  const std::string selected =
-      HasValidSelection() ? m_arrDiskNames[static_cast<std::size_t>(m_nCurrent)] : std::string();
+  const std::string selected = HasValidSelection()
+                                   ? m_folder.m_arrDiskNames[static_cast<std::size_t>(m_nCurrent)]
+                                   : std::string();
   const int kind = CurrentKind();
-  ListFolder();
+  m_folder.Relist();
   // The working image, its undo steps and what it shows stay while its file is listed (a
   // save or an extraction only adds files beside it); once the file is gone, so is it.
-  const auto kept = std::find(m_arrDiskNames.begin(), m_arrDiskNames.end(), selected);
-  if (!selected.empty() && kept != m_arrDiskNames.end()) {
-    m_nCurrent = static_cast<int>(kept - m_arrDiskNames.begin());
-    m_arrKinds[static_cast<std::size_t>(m_nCurrent)] = kind;
+  const auto kept =
+      std::find(m_folder.m_arrDiskNames.begin(), m_folder.m_arrDiskNames.end(), selected);
+  if (!selected.empty() && kept != m_folder.m_arrDiskNames.end()) {
+    m_nCurrent = static_cast<int>(kept - m_folder.m_arrDiskNames.begin());
+    m_folder.m_arrKinds[static_cast<std::size_t>(m_nCurrent)] = kind;
   } else {
     DropWorkingImage();
   }
@@ -188,19 +150,19 @@ void CLumicraftDoc::RefreshCurrentFolder(const std::string& status) {
 }
 
 bool CLumicraftDoc::IsInCurrentFolder(const std::string& path) const {
-  if (m_strFolder.empty()) return false;
+  if (m_folder.m_strFolder.empty()) return false;
   std::error_code ec;
-  return fs::equivalent(fs::u8path(path).parent_path(), fs::u8path(m_strFolder), ec);
+  return fs::equivalent(fs::u8path(path).parent_path(), fs::u8path(m_folder.m_strFolder), ec);
 }
 
 void CLumicraftDoc::ShowFolderStatistics() {
-  if (m_nFileCount == 0) {
+  if (m_folder.m_nFileCount == 0) {
     m_ui.ShowFolderInfo({}, false);
     return;
   }
   const std::string text =
-      Format("Files: %d (Images: %d  Encrypted: %d)", m_nFileCount, m_nImageCount, m_nCryCount);
-  if (m_nImageCount != 0) {
+      FolderStatisticsText(m_folder.m_nFileCount, m_folder.m_nImageCount, m_folder.m_nCryCount);
+  if (m_folder.m_nImageCount != 0) {
     m_ui.SetStatusText(text);
     m_ui.ShowFolderInfo({}, false);
   } else {
@@ -209,13 +171,13 @@ void CLumicraftDoc::ShowFolderStatistics() {
 }
 
 std::string CLumicraftDoc::ImagePath(int index) const {
-  if (index < 0 || static_cast<std::size_t>(index) >= m_arrDiskNames.size()) return {};
-  return JoinPath(m_strFolder, m_arrDiskNames[static_cast<std::size_t>(index)]);
+  if (!m_folder.IsListed(index)) return {};
+  return JoinPath(m_folder.m_strFolder, m_folder.m_arrDiskNames[static_cast<std::size_t>(index)]);
 }
 
 void CLumicraftDoc::SetImageKind(int index, int kind) {
-  if (index >= 0 && static_cast<std::size_t>(index) < m_arrKinds.size())
-    m_arrKinds[static_cast<std::size_t>(index)] = kind;
+  if (index >= 0 && static_cast<std::size_t>(index) < m_folder.m_arrKinds.size())
+    m_folder.m_arrKinds[static_cast<std::size_t>(index)] = kind;
 }
 
 bool CLumicraftDoc::MayReplaceWorkingImage() {
@@ -236,12 +198,12 @@ bool CLumicraftDoc::MayReplaceWorkingImage() {
 bool CLumicraftDoc::OnThumbnailSelected(int index) {
   if (index == m_nCurrent) return true;
   if (!MayReplaceWorkingImage()) return false;
-  if (index < 0 || static_cast<std::size_t>(index) >= m_arrImageNames.size()) return true;
+  if (!m_folder.IsListed(index)) return true;
   const std::string path = ImagePath(index);
   std::error_code ec;
   if (!fs::exists(fs::u8path(path), ec)) return true;
   std::string name, message;
-  const int kind = m_arrKinds[static_cast<std::size_t>(index)];
+  const int kind = m_folder.m_arrKinds[static_cast<std::size_t>(index)];
   if (kind > KIND_PLAIN) {
     const image::ArgbImage carrier = image::DecodeImageFile(path);
     if (kind == KIND_HIDDEN_IMAGE)
@@ -294,11 +256,7 @@ void CLumicraftDoc::SelectImage(int index, const std::string& hiddenName,
     m_ui.SetStatusText(text);
     if (kind != KIND_HIDDEN_MESSAGE) m_ui.ShowMessagePanel(text, {}, true, false);
   } else {
-    const auto w = static_cast<std::uint32_t>(m_pImage->Width());
-    const auto h = static_cast<std::uint32_t>(m_pImage->Height());
-    const std::uint32_t capacity = (w * h) / 8;
-    m_ui.SetStatusText(
-        Format("%ux%u Storage capacity: %u Ks (%u bytes)", w, h, capacity / 1024, capacity));
+    m_ui.SetStatusText(CapacityText(m_pImage->Width(), m_pImage->Height()));
   }
 }
 
@@ -317,41 +275,24 @@ const std::string& CLumicraftDoc::PrivateTempFolder() {
   return m_strPrivateTemp;
 }
 
-bool CLumicraftDoc::HasValidSelection() const {
-  return m_nCurrent >= 0 && static_cast<std::size_t>(m_nCurrent) < m_arrImageNames.size();
-}
+bool CLumicraftDoc::HasValidSelection() const { return m_folder.IsListed(m_nCurrent); }
 
 int CLumicraftDoc::CurrentKind() const {
-  return HasValidSelection() ? m_arrKinds[static_cast<std::size_t>(m_nCurrent)] : KIND_PLAIN;
+  return HasValidSelection() ? m_folder.m_arrKinds[static_cast<std::size_t>(m_nCurrent)]
+                             : KIND_PLAIN;
 }
 
 // --- Undo ----------------------------------------------------------------------------------
 
 void CLumicraftDoc::PushUndo() {
   if (IsBusy()) return;
-  CommitUndoSnapshot(m_pImage ? std::make_unique<image::ArgbImage>(m_pImage->Clone()) : nullptr);
+  m_undo.Commit(m_pImage ? std::make_unique<image::ArgbImage>(m_pImage->Clone()) : nullptr);
 }
 
-void CLumicraftDoc::CommitUndoSnapshot(std::unique_ptr<image::ArgbImage> snapshot) {
-  if (m_nUndoPos >= kUndoSteps) {
-    std::rotate(m_apUndo.begin(), m_apUndo.begin() + 1, m_apUndo.end());
-    m_apUndo[kUndoSteps - 1].reset();
-    m_nUndoPos = kUndoSteps - 1;
-  }
-  for (int i = m_nUndoPos; i < kUndoSteps; ++i) m_apUndo[static_cast<std::size_t>(i)].reset();
-  m_apUndo[static_cast<std::size_t>(m_nUndoPos)] = std::move(snapshot);
-  ++m_nUndoPos;
-}
-
-void CLumicraftDoc::ClearUndo() {
-  for (auto& slot : m_apUndo) slot.reset();
-  m_nUndoPos = 0;
-}
+void CLumicraftDoc::ClearUndo() { m_undo.Clear(); }
 
 void CLumicraftDoc::OnEditUndo() {
-  if (m_nUndoPos <= 0 || IsBusy()) return;
-  --m_nUndoPos;
-  std::swap(m_pImage, m_apUndo[static_cast<std::size_t>(m_nUndoPos)]);
+  if (IsBusy() || !m_undo.Undo(m_pImage)) return;
   m_ui.RefreshPreview();
   m_bPayloadJustEmbedded = false;
   // Undo back to the loaded state still counts as a change: asking once too often is cheap.
@@ -359,31 +300,27 @@ void CLumicraftDoc::OnEditUndo() {
 }
 
 void CLumicraftDoc::OnEditRedo() {
-  if (m_nUndoPos >= kUndoSteps || !m_apUndo[static_cast<std::size_t>(m_nUndoPos)] || IsBusy())
-    return;
-  std::swap(m_pImage, m_apUndo[static_cast<std::size_t>(m_nUndoPos)]);
-  ++m_nUndoPos;
+  if (IsBusy() || !m_undo.Redo(m_pImage)) return;
   m_ui.RefreshPreview();
   m_bPayloadJustEmbedded = false;
   m_bModified = true;
 }
 
-std::string CLumicraftDoc::UndoMenuText() const { return Format("&Undo (%d)", m_nUndoPos); }
+std::string CLumicraftDoc::UndoMenuText() const { return Format("&Undo (%d)", m_undo.Position()); }
 
 // --- Commands ------------------------------------------------------------------------------
 
 bool CLumicraftDoc::IsCommandEnabled(int id) const {
   const bool image = m_pImage != nullptr;
   const bool idle = !IsBusy();
-  const bool listed = !m_arrKinds.empty();
+  const bool listed = !m_folder.m_arrKinds.empty();
   const int kind = CurrentKind();
   if (IsImageOperation(id)) return image && idle && kind <= KIND_PLAIN;
   switch (id) {
     case ID_EDIT_UNDO:
-      return image && idle && m_nUndoPos > 0;
+      return image && idle && m_undo.CanUndo();
     case ID_EDIT_REDO:
-      return image && idle && m_nUndoPos < kUndoSteps &&
-             m_apUndo[static_cast<std::size_t>(m_nUndoPos)] != nullptr;
+      return image && idle && m_undo.CanRedo();
     case ID_APP_EXIT:
       return idle;
     case ID_FOLDER_SAMPLES:
@@ -391,17 +328,17 @@ bool CLumicraftDoc::IsCommandEnabled(int id) const {
     case ID_FOLDER_REFRESH:
     case ID_ENCRYPT_FOLDER:
     case ID_DECRYPT_FOLDER:
-      return !m_strFolder.empty() && idle;
+      return !m_folder.m_strFolder.empty() && idle;
     case ID_HIDE_UNSELECT_FILE:
-      return !m_strFileToHide.empty();
+      return !m_hide.m_strFileToHide.empty();
     case ID_FILE_EXTRACT_HIDDEN:
       return image && idle && listed && kind != KIND_PLAIN;
     case ID_HIDE_FILE:
-      return image && idle && listed && !m_strFileToHide.empty() && !m_bPayloadJustEmbedded &&
-             kind <= KIND_PLAIN;
+      return image && idle && listed && !m_hide.m_strFileToHide.empty() &&
+             !m_bPayloadJustEmbedded && kind <= KIND_PLAIN;
     case ID_HIDE_MESSAGE:
-      return image && idle && listed && !m_strMessageToHide.empty() && !m_bPayloadJustEmbedded &&
-             kind <= KIND_PLAIN;
+      return image && idle && listed && !m_hide.m_strMessageToHide.empty() &&
+             !m_bPayloadJustEmbedded && kind <= KIND_PLAIN;
     case ID_FILE_SAVE_PNG:
     case ID_FILE_SAVE_BMP:
     case ID_FILE_SAVE_TIFF:

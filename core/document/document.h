@@ -4,7 +4,9 @@
 #pragma once
 
 #include "core/crypto/passwords.h"
+#include "core/document/document_parts.h"
 #include "core/document/document_ui.h"
+#include "core/document/flows.h"
 
 #include <array>
 #include <cstdint>
@@ -36,7 +38,7 @@ enum { DEST_CURRENT_DIR = 1, DEST_FOLDER = 2, DEST_MESSAGE = 3 };
 
 class CLumicraftDoc {
  public:
-  static constexpr int kUndoSteps = 10;
+  static constexpr int kUndoSteps = UndoHistory::kUndoSteps;
 
   // `samplesFolder` is the folder "Samples" beside the executable (may not exist).
   CLumicraftDoc(DocumentUi& ui, SettingsStore& settings, std::string samplesFolder);
@@ -129,42 +131,65 @@ class CLumicraftDoc {
   // A private folder of this process for extracted hidden images and message files.
   const std::string& PrivateTempFolder();
 
-  // --- Fields ---------------------------------------------------------------------------
+  // --- State, for the view and the tests ---------------------------------------------
   // Null while an image operation runs: its worker owns the image until it hands it back.
+  const image::ArgbImage* WorkingImage() const { return m_pImage.get(); }
+  // Puts `image` in place of the working image, keeping the undo steps and the modified
+  // flag; ignored while an image operation owns the image.
+  void SetWorkingImage(std::unique_ptr<image::ArgbImage> image);
+  // Drops the working image and the extracted hidden image shown for it (the main window
+  // closes).
+  void ReleaseWorkingImage();
+  // The working image differs from what was loaded or last saved: set by a finished image
+  // operation, a hide, Undo and Redo; cleared by loading and by saving.
+  bool IsModified() const { return m_bModified; }
+  // Set by a hide until the image changes again: lossy saves and a second hide wait.
+  bool PayloadJustEmbedded() const { return m_bPayloadJustEmbedded; }
+  void SetPayloadJustEmbedded(bool embedded) { m_bPayloadJustEmbedded = embedded; }
+  int UndoPosition() const { return m_undo.Position(); }
+  std::int64_t OperationParam() const { return m_nOperationParam; }
+  const std::string& TempImagePath() const { return m_strTempImagePath; }
+
+  const std::string& Folder() const { return m_folder.m_strFolder; }
+  // Lower-cased, as listed.
+  const std::vector<std::string>& ImageNames() const { return m_folder.m_arrImageNames; }
+  const std::vector<int>& ImageKinds() const { return m_folder.m_arrKinds; }
+  int FileCount() const { return m_folder.m_nFileCount; }
+  int CryCount() const { return m_folder.m_nCryCount; }
+  // The listed image shown, or -1.
+  int SelectedIndex() const { return m_nCurrent; }
+
+  const std::string& FileToHide() const { return m_hide.m_strFileToHide; }
+  void SetFileToHide(std::string path) { m_hide.m_strFileToHide = std::move(path); }
+  const std::string& MessageToHide() const { return m_hide.m_strMessageToHide; }
+  void SetMessageToHide(std::string message) { m_hide.m_strMessageToHide = std::move(message); }
+
+  const crypto::PasswordSlots& Passwords() const { return m_crypto.m_arrPasswords; }
+  void SetPasswords(const crypto::PasswordSlots& passwords) { m_crypto.m_arrPasswords = passwords; }
+  void SetPassword(int slot, std::string password);
+  int PasswordIndex() const { return m_crypto.m_nPasswordIndex; }
+  void SetCryMessageIn(std::string text) { m_crypto.m_strCryMessageIn = std::move(text); }
+  // Which values SaveSettings keeps on disk.
+  void SetSaveFlags(bool passwords, bool message, bool cryMessages);
+
+ private:
   std::unique_ptr<image::ArgbImage> m_pImage;
   std::thread m_hWorker;  // joinable exactly while an image operation runs
   int m_nOperation = 0;
   std::int64_t m_nOperationParam = 0;
   bool m_bPayloadJustEmbedded = false;
-  // The working image differs from what was loaded or last saved: set by a finished image
-  // operation, a hide, Undo and Redo; cleared by loading and by saving.
   bool m_bModified = false;
-  int m_nFileCount = 0;
-  int m_nCryCount = 0;
-  int m_nImageCount = 0;
-  std::string m_strFolder;
-  std::vector<std::string> m_arrImageNames;  // lower-cased, as listed
-  std::vector<std::string> m_arrDiskNames;   // the same files by the names found on disk
-  std::vector<int> m_arrKinds;
+  FolderImages m_folder;
   std::string m_strTempImagePath;
-  std::string m_strFileToHide;
-  std::string m_strMessageToHide;
-  int m_bSaveMessage = 1;
-  std::string m_strCryMessageIn;
-  std::string m_strCryMessageOut;
-  int m_bSaveCryMessages = 1;
-  crypto::PasswordSlots m_arrPasswords;
-  int m_nPasswordIndex = 0;
-  int m_bSavePasswords = 1;
+  HideTargets m_hide;
+  CryptoSettings m_crypto;
   std::string m_strSamplesFolder;
   std::array<std::array<std::uint32_t, 256>, 3> m_aRefHistogram{};
   std::int32_t m_nHistogramDelta = 0;
   bool m_bHistogramIsReference = true;
-  std::array<std::unique_ptr<image::ArgbImage>, kUndoSteps> m_apUndo;
-  int m_nUndoPos = 0;
+  UndoHistory m_undo;
   int m_nCurrent = -1;
 
- private:
   struct BusyScope {
     explicit BusyScope(CLumicraftDoc& doc) : doc_(doc) {
       ++doc_.m_nBusyDepth;
@@ -180,12 +205,8 @@ class CLumicraftDoc {
   };
 
   void FinishImageOperation(std::unique_ptr<image::ArgbImage> result);
-  // Makes `snapshot` (the state before a change) the newest undo step.
-  void CommitUndoSnapshot(std::unique_ptr<image::ArgbImage> snapshot);
   // No image selected: the working image, its undo steps and what the preview shows go.
   void DropWorkingImage();
-  // The files of m_strFolder: names, kinds (all plain until detected) and counts.
-  void ListFolder();
   // Re-lists the current folder after a command of ours added or removed files in it,
   // then puts `status` back on the status line the listing overwrote.
   void RefreshCurrentFolder(const std::string& status);
@@ -210,11 +231,5 @@ class CLumicraftDoc {
   // Work posted back to the UI thread runs only while the document still exists.
   std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
-
-// Name of the file that carries a message hidden in image `imageName`: the name without
-// its extension, at most 58 bytes, then ".txt".
-std::string MessageFileName(const std::string& imageName);
-// The message as its file holds it: every line feed as CR LF, then one more CR LF.
-std::string MessageFileBytes(const std::string& message);
 
 }  // namespace veilmark

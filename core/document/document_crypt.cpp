@@ -6,6 +6,7 @@
 #include "core/crypto/trash.h"
 #include "core/document/dialog_logic.h"
 #include "core/document/document.h"
+#include "core/document/flows.h"
 #include "core/image/imaging.h"
 
 #include <filesystem>
@@ -100,7 +101,7 @@ void CLumicraftDoc::OnDecryptFile() {
   crypto::SlotDecryption result;
   {
     BusyScope busy(*this);
-    const crypto::SlotKeyring keyring(m_arrPasswords);
+    const crypto::SlotKeyring keyring(m_crypto.m_arrPasswords);
     base::RemoveStaleTemporaryFiles(output.parent_path());
     result = crypto::DecryptFileWithSlots(fs::u8path(*input), output, keyring);
   }
@@ -112,27 +113,21 @@ void CLumicraftDoc::OnDecryptFile() {
 }
 
 void CLumicraftDoc::OnEncryptFolder() {
-  if (!IsDirectory(m_strFolder)) {
-    m_ui.ShowMessage("Folder to encrypt not found.\r\nPlease select a valid folder.",
-                     "Folder not found", MessageIcon::Exclamation);
+  if (!IsDirectory(m_folder.m_strFolder)) {
+    m_ui.ShowMessage(FolderNotFoundText(FolderCrypt::kEncrypt), "Folder not found",
+                     MessageIcon::Exclamation);
     return;
   }
   const std::string* slotPassword = EncryptionPasswordOrWarn();
   if (!slotPassword) return;
   const std::string password = *slotPassword;
-  base::RemoveStaleTemporaryFiles(fs::u8path(m_strFolder));
-  const auto files = crypto::ListFolderFiles(fs::u8path(m_strFolder), "*.*");
+  const auto files = FolderCryptFiles(m_folder.m_strFolder, FolderCrypt::kEncrypt);
   if (files.empty()) {
-    m_ui.ShowMessage(
-        Format("The selected folder to encrypt is empty.\n\nFolder: %s", m_strFolder.c_str()), {},
-        MessageIcon::Question);
+    m_ui.ShowMessage(NothingInFolderText(m_folder.m_strFolder, FolderCrypt::kEncrypt), {},
+                     MessageIcon::Question);
     return;
   }
-  if (!m_ui.AskYesNo(Format("All files in the folder will be encrypted and the original files "
-                            "will be removed after encryption.\n\nFolder: %s\nPassword: "
-                            "%s\n\nDo you want to continue with the encryption process ?",
-                            m_strFolder.c_str(), password.c_str()),
-                     {}, MessageIcon::None))
+  if (!m_ui.AskYesNo(EncryptFolderQuestion(m_folder.m_strFolder, password), {}, MessageIcon::None))
     return;
 
   crypto::FolderCryptResult result;
@@ -152,24 +147,22 @@ void CLumicraftDoc::OnEncryptFolder() {
 }
 
 void CLumicraftDoc::OnDecryptFolder() {
-  if (!IsDirectory(m_strFolder)) {
-    m_ui.ShowMessage("Folder to decrypt not found.\r\nPlease select a valid folder.",
-                     "Folder not found", MessageIcon::Exclamation);
+  if (!IsDirectory(m_folder.m_strFolder)) {
+    m_ui.ShowMessage(FolderNotFoundText(FolderCrypt::kDecrypt), "Folder not found",
+                     MessageIcon::Exclamation);
     return;
   }
   if (!CheckPasswordsDefined()) return;
-  base::RemoveStaleTemporaryFiles(fs::u8path(m_strFolder));
-  const auto files = crypto::ListFolderFiles(fs::u8path(m_strFolder), "*.cry");
+  const auto files = FolderCryptFiles(m_folder.m_strFolder, FolderCrypt::kDecrypt);
   if (files.empty()) {
-    m_ui.ShowMessage(Format("The selected folder doesn't contain encrypted files.\n\nFolder: %s",
-                            m_strFolder.c_str()),
-                     {}, MessageIcon::Question);
+    m_ui.ShowMessage(NothingInFolderText(m_folder.m_strFolder, FolderCrypt::kDecrypt), {},
+                     MessageIcon::Question);
     return;
   }
   crypto::FolderCryptResult result;
   {
     BusyScope busy(*this);
-    const crypto::SlotKeyring keyring(m_arrPasswords);
+    const crypto::SlotKeyring keyring(m_crypto.m_arrPasswords);
     m_ui.BeginProgress("Decrypt folder", "Decrypting files ...", static_cast<int>(files.size()));
     result = crypto::DecryptFolderFiles(files, keyring, FolderProgressCallback());
     m_ui.EndProgress();

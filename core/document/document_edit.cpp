@@ -15,9 +15,10 @@ constexpr int kThresholdStartLevel = 128;
 
 bool CLumicraftDoc::SaveImageAs(const std::string& extension) {
   if (m_pImage && HasValidSelection()) {
-    const auto path = image::SaveOutputPath(std::filesystem::u8path(m_strFolder),
-                                            m_arrImageNames[static_cast<std::size_t>(m_nCurrent)],
-                                            m_bPayloadJustEmbedded, extension);
+    const auto path =
+        image::SaveOutputPath(std::filesystem::u8path(m_folder.m_strFolder),
+                              m_folder.m_arrImageNames[static_cast<std::size_t>(m_nCurrent)],
+                              m_bPayloadJustEmbedded, extension);
     // Declining either question writes nothing and reports nothing.
     if (!ConfirmLossyCopy(extension)) return false;
     const bool exists = PathExists(path.u8string());
@@ -63,9 +64,10 @@ void CLumicraftDoc::SaveAndRefresh(const std::string& extension) {
     SaveImageAs(extension);
     return;
   }
-  const auto path = image::SaveOutputPath(std::filesystem::u8path(m_strFolder),
-                                          m_arrImageNames[static_cast<std::size_t>(m_nCurrent)],
-                                          m_bPayloadJustEmbedded, extension);
+  const auto path =
+      image::SaveOutputPath(std::filesystem::u8path(m_folder.m_strFolder),
+                            m_folder.m_arrImageNames[static_cast<std::size_t>(m_nCurrent)],
+                            m_bPayloadJustEmbedded, extension);
   if (SaveImageAs(extension) && IsInCurrentFolder(path.u8string()))
     RefreshCurrentFolder(Format("Image file saved: %s", path.filename().u8string().c_str()));
 }

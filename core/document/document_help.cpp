@@ -46,7 +46,7 @@ void CLumicraftDoc::OnHelpFrameColors() {
 
 void CLumicraftDoc::OnHelpWebSite() { m_ui.OpenWithSystem(kWebSite); }
 
-void CLumicraftDoc::OnViewRefreshFolder() { OpenFolder(m_strFolder); }
+void CLumicraftDoc::OnViewRefreshFolder() { OpenFolder(m_folder.m_strFolder); }
 
 void CLumicraftDoc::OnViewSamplesFolder() {
   if (!m_strSamplesFolder.empty() && IsDirectory(m_strSamplesFolder))
@@ -54,11 +54,11 @@ void CLumicraftDoc::OnViewSamplesFolder() {
 }
 
 void CLumicraftDoc::OnOpenFolder() {
-  if (!m_strFolder.empty() && !PathExists(m_strFolder)) {
+  if (!m_folder.m_strFolder.empty() && !PathExists(m_folder.m_strFolder)) {
     m_ui.ShowMessage("Selected folder not found.", "Folder not found", MessageIcon::Exclamation);
     return;
   }
-  if (!m_strFolder.empty()) m_ui.OpenWithSystem(m_strFolder);
+  if (!m_folder.m_strFolder.empty()) m_ui.OpenWithSystem(m_folder.m_strFolder);
 }
 
 }  // namespace veilmark

@@ -5,6 +5,7 @@
 #include "core/crypto/passwords.h"
 #include "core/document/dialog_logic.h"
 #include "core/document/document.h"
+#include "core/document/flows.h"
 #include "core/image/argb_image.h"
 #include "core/stego/embed.h"
 #include "core/stego/payload.h"
@@ -20,43 +21,7 @@ namespace veilmark {
 
 namespace {
 constexpr char kFileNotFoundText[] = "File not found.\r\nThe selected file to hide doesn't exist.";
-constexpr std::size_t kMessageNameLimit = 58;
-
-std::optional<std::string> ReadAll(base::InputFile& in) {
-  std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
-  if (in.ReadFull(bytes.data(), bytes.size()) != static_cast<std::ptrdiff_t>(bytes.size()))
-    return std::nullopt;
-  return bytes;
-}
-
-// Cuts UTF-8 text to at most `limit` bytes without splitting a character.
-std::string Utf8CutBytes(const std::string& text, std::size_t limit) {
-  if (text.size() <= limit) return text;
-  std::size_t end = limit;
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  return text.substr(0, end);
-}
 }  // namespace
-
-// Name of the file that carries a message: the image's name without its extension, at
-// most 58 bytes, with ".txt" (which is what makes readers treat it as a message).
-std::string MessageFileName(const std::string& imageName) {
-  std::string base = imageName;
-  if (const auto dot = base.rfind('.'); dot != std::string::npos) base.resize(dot);
-  return Utf8CutBytes(base, kMessageNameLimit) + ".txt";
-}
-
-// The message as the message file holds it: every line feed as CR LF, then one CR LF.
-std::string MessageFileBytes(const std::string& message) {
-  std::string bytes;
-  bytes.reserve(message.size() + message.size() / 16 + 2);
-  for (char c : message) {
-    if (c == '\n') bytes += '\r';
-    bytes += c;
-  }
-  bytes += "\r\n";
-  return bytes;
-}
 
 double CLumicraftDoc::MeasureImageEntropy() {
   if (!m_pImage) return 0.0;
@@ -86,19 +51,25 @@ bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& pa
   base::InputFile in;
   const bool opened = in.Open(fs::u8path(filePath));
   const long long size = opened ? static_cast<long long>(in.Size()) : FileSizeOf(filePath);
-  const std::int64_t need =
-      stego::RequiredCapacity(static_cast<std::uint64_t>(size < 0 ? 0 : size));
-  if (stego::StorageCapacity(*m_pImage) < need) {
-    m_ui.ShowMessage(stego::FormatCapacityMessage(filePath, need), {}, MessageIcon::Question);
-    return false;
-  }
   const std::string name = FileNameFromPath(filePath);
-  if (name.empty()) {
-    m_ui.ShowMessage(kFileNotFoundText, "File not found", MessageIcon::Error);
-    return false;
+  const HideCheck check = CheckHide(stego::StorageCapacity(*m_pImage),
+                                    static_cast<std::uint64_t>(size < 0 ? 0 : size), name);
+  const std::int64_t need = check.need;
+  switch (check.refusal) {
+    case HideRefusal::kNone:
+      break;
+    case HideRefusal::kNotEnoughCapacity:
+      m_ui.ShowMessage(stego::FormatCapacityMessage(filePath, need), {}, MessageIcon::Question);
+      return false;
+    case HideRefusal::kTooLarge:
+      m_ui.ShowMessage(kTooLargeToHideText, "File too large", MessageIcon::Error);
+      return false;
+    case HideRefusal::kInvalidName:
+      m_ui.ShowMessage(kFileNotFoundText, "File not found", MessageIcon::Error);
+      return false;
   }
-  const auto bytes = opened ? ReadAll(in) : std::nullopt;
-  if (!bytes) {
+  std::string bytes;
+  if (!opened || !in.ReadAll(bytes)) {
     m_ui.ShowMessage("The selected file to hide cannot be read.", "File not readable",
                      MessageIcon::Error);
     return false;
@@ -112,9 +83,9 @@ bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& pa
   stego::EmbedResult result;
   {
     BusyScope busy(*this);
-    const auto total = static_cast<int>(8 * stego::DataBlockLength(bytes->size()) / 1024);
+    const auto total = static_cast<int>(8 * stego::DataBlockLength(bytes.size()) / 1024);
     m_ui.BeginProgress("Hiding", "Hiding " + name + " ...", total);
-    result = stego::EmbedPayload(*m_pImage, keys, narrow, *bytes, name, base::CurrentTimestamp(),
+    result = stego::EmbedPayload(*m_pImage, keys, narrow, bytes, name, base::CurrentTimestamp(),
                                  [this](std::uint32_t done, std::uint32_t) {
                                    m_ui.UpdateProgress(static_cast<int>(done / 1024), {});
                                  });
@@ -129,10 +100,7 @@ bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& pa
       m_ui.ShowMessage(stego::FormatCapacityMessage(filePath, need), {}, MessageIcon::Question);
       return false;
     case stego::EmbedStatus::kPayloadTooLarge:
-      m_ui.ShowMessage(
-          "The selected file is too large to hide: its encrypted size must stay below "
-          "10,000,000 bytes.",
-          "File too large", MessageIcon::Error);
+      m_ui.ShowMessage(kTooLargeToHideText, "File too large", MessageIcon::Error);
       return false;
     case stego::EmbedStatus::kEncryptionError:
       m_ui.ShowMessage("Error encrypting file.", "Encryption error", MessageIcon::Error);
@@ -143,7 +111,7 @@ bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& pa
       return false;
   }
 
-  CommitUndoSnapshot(std::move(snapshot));
+  m_undo.Commit(std::move(snapshot));
   m_bModified = true;
   m_aRefHistogram = result.stats.before;
   m_nHistogramDelta = result.stats.histogramDelta;
@@ -155,15 +123,15 @@ bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& pa
 }
 
 void CLumicraftDoc::OnHideFile() {
-  if (m_strFileToHide.empty()) return;
-  if (!PathExists(m_strFileToHide)) {
+  if (m_hide.m_strFileToHide.empty()) return;
+  if (!PathExists(m_hide.m_strFileToHide)) {
     m_ui.ShowMessage("The selected file to hide does not exist.", "File not found",
                      MessageIcon::Error);
     return;
   }
   const std::string* password = EncryptionPasswordOrWarn();
   if (!password) return;
-  EmbedFile(m_strFileToHide, *password);
+  EmbedFile(m_hide.m_strFileToHide, *password);
 }
 
 void CLumicraftDoc::OnHideMessage() {
@@ -172,7 +140,7 @@ void CLumicraftDoc::OnHideMessage() {
     return;
   }
   if (!HasValidSelection()) return;
-  if (m_strMessageToHide.empty()) {
+  if (m_hide.m_strMessageToHide.empty()) {
     m_ui.ShowMessage(
         "The text message to hide is not defined.\nUse option 'Hide/Enter message to hide'", {},
         MessageIcon::None);
@@ -181,11 +149,12 @@ void CLumicraftDoc::OnHideMessage() {
   const std::string* password = EncryptionPasswordOrWarn();
   if (!password) return;
   // In a private folder: never over a file of the user's that happens to have this name.
-  const std::string path = JoinPath(
-      PrivateTempFolder(), MessageFileName(m_arrImageNames[static_cast<std::size_t>(m_nCurrent)]));
+  const std::string path =
+      JoinPath(PrivateTempFolder(),
+               MessageFileName(m_folder.m_arrImageNames[static_cast<std::size_t>(m_nCurrent)]));
   {
     std::ofstream out(fs::u8path(path), std::ios::binary | std::ios::trunc);
-    const std::string bytes = MessageFileBytes(m_strMessageToHide);
+    const std::string bytes = MessageFileBytes(m_hide.m_strMessageToHide);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
   EmbedFile(path, *password);

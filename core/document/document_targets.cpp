@@ -5,6 +5,7 @@
 #include "core/document/command_ids.h"
 #include "core/document/dialog_logic.h"
 #include "core/document/document.h"
+#include "core/document/flows.h"
 #include "core/image/imaging.h"
 
 namespace veilmark {
@@ -12,32 +13,9 @@ namespace veilmark {
 using image::ID_HIDE_FILE_DISPLAY;
 using image::ID_HIDE_MESSAGE_DISPLAY;
 
-namespace {
-constexpr char kEmptySlotMessage[] =
-    "The selected encryption password (%d) is empty.\nPlease select a valid encryption "
-    "password in 'Settings/Passwords'.";
-
-// The first `count` characters of UTF-8 text (never cuts a character in two).
-std::string Utf8Prefix(const std::string& text, std::size_t count) {
-  std::size_t i = 0;
-  for (std::size_t chars = 0; i < text.size() && chars < count; ++chars) {
-    ++i;
-    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
-  }
-  return text.substr(0, i);
-}
-std::size_t Utf8Length(const std::string& text) {
-  std::size_t count = 0;
-  for (char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return count;
-}
-}  // namespace
-
-std::string EmptySlotMessage(int index) { return Format(kEmptySlotMessage, index + 1); }
-
 std::string PasswordsValidationMessage(const PasswordsDialogData& data) {
   for (const std::string& p : data.passwords)
-    if (!p.empty() && Utf8Length(p) < 5) return "Passwords length should be at least 5 characters.";
+    if (std::string refusal = PasswordLengthRefusal(p); !refusal.empty()) return refusal;
   return {};
 }
 
@@ -51,25 +29,24 @@ void CLumicraftDoc::OnSelectFileToHide() {
                      MessageIcon::Error);
     return;
   }
-  m_strFileToHide = *path;
+  m_hide.m_strFileToHide = *path;
   UpdateFileToHideMenuItem();
   m_ui.SetStatusText("File to hide selected successfully");
 }
 
 void CLumicraftDoc::OnUnselectFileToHide() {
-  m_strFileToHide.clear();
+  m_hide.m_strFileToHide.clear();
   UpdateFileToHideMenuItem();
   m_ui.SetStatusText("File to hide successfully unselected");
 }
 
 void CLumicraftDoc::OnEnterMessageToHide() {
   ScopedToolWindowsHidden hidden(m_ui);
-  std::string message = m_strMessageToHide;
-  bool save = m_bSaveMessage != 0;
+  std::string message = m_hide.m_strMessageToHide;
+  bool save = m_hide.m_bSaveMessage != 0;
   if (!m_ui.EditSecretMessage(message, save)) return;
-  if (message.size() > kMaxMessageLength) message.resize(kMaxMessageLength);
-  m_strMessageToHide = message;
-  m_bSaveMessage = save ? 1 : 0;
+  m_hide.m_strMessageToHide = CutToCharacters(message, kMaxMessageLength);
+  m_hide.m_bSaveMessage = save ? 1 : 0;
   SaveSettings();
   UpdateMessageMenuItem();
 }
@@ -77,9 +54,9 @@ void CLumicraftDoc::OnEnterMessageToHide() {
 void CLumicraftDoc::UpdateFileToHideMenuItem() {
   std::string text = "<No file to hide selected>";
   bool checked = false;
-  if (!m_strFileToHide.empty() && PathExists(m_strFileToHide)) {
-    text = Format("(%lld Ks) %s", FileSizeOf(m_strFileToHide) / 1024,
-                  FileNameFromPath(m_strFileToHide).c_str());
+  if (!m_hide.m_strFileToHide.empty() && PathExists(m_hide.m_strFileToHide)) {
+    text = Format("(%lld Ks) %s", FileSizeOf(m_hide.m_strFileToHide) / 1024,
+                  FileNameFromPath(m_hide.m_strFileToHide).c_str());
     checked = true;
   }
   m_ui.SetMenuItem(ID_HIDE_FILE_DISPLAY, text, checked);
@@ -88,10 +65,11 @@ void CLumicraftDoc::UpdateFileToHideMenuItem() {
 void CLumicraftDoc::UpdateMessageMenuItem() {
   std::string text = "<No secret message to hide>";
   bool checked = false;
-  if (!m_strMessageToHide.empty()) {
-    std::string shown = Utf8Prefix(m_strMessageToHide, 20);
-    if (shown.size() < m_strMessageToHide.size()) shown += "...";
-    text = Format("(%d bytes) %s", static_cast<int>(m_strMessageToHide.size()), shown.c_str());
+  if (!m_hide.m_strMessageToHide.empty()) {
+    std::string shown = CutToCharacters(m_hide.m_strMessageToHide, 20);
+    if (shown.size() < m_hide.m_strMessageToHide.size()) shown += "...";
+    text =
+        Format("(%d bytes) %s", static_cast<int>(m_hide.m_strMessageToHide.size()), shown.c_str());
     checked = true;
   }
   m_ui.SetMenuItem(ID_HIDE_MESSAGE_DISPLAY, text, checked);
@@ -101,31 +79,32 @@ void CLumicraftDoc::OnSettingsPasswords() {
   ScopedToolWindowsHidden hidden(m_ui);
   PasswordsDialogData data;
   for (int i = 0; i < crypto::kPasswordSlots; ++i)
-    data.passwords[i] = m_arrPasswords[static_cast<std::size_t>(i)];
+    data.passwords[i] = m_crypto.m_arrPasswords[static_cast<std::size_t>(i)];
   data.selected =
-      m_nPasswordIndex >= 0 && m_nPasswordIndex < crypto::kPasswordSlots ? m_nPasswordIndex : -1;
-  data.save = m_bSavePasswords != 0;
+      m_crypto.m_nPasswordIndex >= 0 && m_crypto.m_nPasswordIndex < crypto::kPasswordSlots
+          ? m_crypto.m_nPasswordIndex
+          : -1;
+  data.save = m_crypto.m_bSavePasswords != 0;
   if (!m_ui.EditPasswords(data)) return;
   for (int i = 0; i < crypto::kPasswordSlots; ++i) {
-    std::string& slot = m_arrPasswords[static_cast<std::size_t>(i)];
-    slot = data.passwords[i];
-    if (slot.size() > kMaxPasswordLength) slot.resize(kMaxPasswordLength);
+    m_crypto.m_arrPasswords[static_cast<std::size_t>(i)] =
+        CutToCharacters(data.passwords[i], kMaxPasswordLength);
   }
-  m_nPasswordIndex = data.selected >= 1 && data.selected <= 4 ? data.selected : 0;
-  m_bSavePasswords = data.save ? 1 : 0;
+  m_crypto.m_nPasswordIndex = data.selected >= 1 && data.selected <= 4 ? data.selected : 0;
+  m_crypto.m_bSavePasswords = data.save ? 1 : 0;
   SaveSettings();
 }
 
 const std::string* CLumicraftDoc::EncryptionPasswordOrWarn() {
   const std::string& password = PasswordForEncryption();
   if (!password.empty()) return &password;
-  m_ui.ShowMessage(EmptySlotMessage(crypto::ValidSlotIndex(m_nPasswordIndex)), {},
+  m_ui.ShowMessage(EmptySlotMessage(crypto::ValidSlotIndex(m_crypto.m_nPasswordIndex)), {},
                    MessageIcon::Question);
   return nullptr;
 }
 
 bool CLumicraftDoc::CheckPasswordsDefined() {
-  if (crypto::AnyPasswordDefined(m_arrPasswords)) return true;
+  if (crypto::AnyPasswordDefined(m_crypto.m_arrPasswords)) return true;
   m_ui.ShowMessage(
       "There are no defined passwords to decrypt.\nPlease define the passwords in "
       "'Settings/Passwords'.",
@@ -135,33 +114,35 @@ bool CLumicraftDoc::CheckPasswordsDefined() {
 
 void CLumicraftDoc::OnEncryptDecryptMessage() {
   ScopedToolWindowsHidden hidden(m_ui);
-  MessageDialogModel model(*this, m_ui);
-  model.input = m_strCryMessageIn;
-  model.output = m_strCryMessageOut;
-  model.save = m_bSaveCryMessages != 0;
+  MessageDialogModel model(*this, m_ui, m_ui);
+  model.input = m_crypto.m_strCryMessageIn;
+  model.output = m_crypto.m_strCryMessageOut;
+  model.save = m_crypto.m_bSaveCryMessages != 0;
   if (!m_ui.RunMessageDialog(model)) return;
-  m_strCryMessageIn = model.input;
-  m_strCryMessageOut = model.output;
-  m_bSaveCryMessages = model.save ? 1 : 0;
+  m_crypto.m_strCryMessageIn = model.input;
+  m_crypto.m_strCryMessageOut = model.output;
+  m_crypto.m_bSaveCryMessages = model.save ? 1 : 0;
   SaveSettings();
 }
 
-MessageDialogModel::MessageDialogModel(CLumicraftDoc& doc, DocumentUi& ui) : doc_(doc), ui_(ui) {}
+MessageDialogModel::MessageDialogModel(CLumicraftDoc& doc, DocumentPrompts& prompts,
+                                       PlatformServices& platform)
+    : doc_(doc), prompts_(prompts), platform_(platform) {}
 
 void MessageDialogModel::Encrypt() {
   if (input.empty()) {
-    ui_.ShowMessage("Please enter in 'Message input' box the message to encrypt.", {},
-                    MessageIcon::Question);
+    prompts_.ShowMessage("Please enter in 'Message input' box the message to encrypt.", {},
+                         MessageIcon::Question);
     return;
   }
   const std::string* password = doc_.EncryptionPasswordOrWarn();
   if (!password) return;
-  output = crypto::EncryptMessage(base::CurrentTimestamp() + "\r\n" + input, *password);
+  output = crypto::EncryptMessage(crypto::MessagePlaintext(input), *password);
 }
 
 void MessageDialogModel::Decrypt() {
   if (input.empty()) {
-    ui_.ShowMessage(
+    prompts_.ShowMessage(
         "Please enter in 'Message input' box the hexadecimal block\nof the message to decrypt.", {},
         MessageIcon::Question);
     return;
@@ -173,8 +154,8 @@ void MessageDialogModel::Decrypt() {
     return;
   }
   if (shape == crypto::BlockShape::kTrailingDigit)
-    ui_.ShowMessage(crypto::BlockShapeText(shape), {}, MessageIcon::Question);
-  const crypto::SlotKeyring keyring(doc_.m_arrPasswords);
+    prompts_.ShowMessage(crypto::BlockShapeText(shape), {}, MessageIcon::Question);
+  const crypto::SlotKeyring keyring(doc_.Passwords());
   if (std::optional<std::string> result = crypto::DecryptMessageWithSlots(input, keyring)) {
     output = std::move(*result);
     return;
@@ -188,14 +169,14 @@ void MessageDialogModel::Clear() {
 }
 
 void MessageDialogModel::Paste() {
-  const auto text = ui_.GetClipboardText();
+  const auto text = platform_.GetClipboardText();
   if (!text) {
-    ui_.ShowMessage("No text in Clipboard", "Clipboard error", MessageIcon::Error);
+    prompts_.ShowMessage("No text in Clipboard", "Clipboard error", MessageIcon::Error);
     return;
   }
   input = *text;
 }
 
-void MessageDialogModel::Copy() { ui_.SetClipboardText(output); }
+void MessageDialogModel::Copy() { platform_.SetClipboardText(output); }
 
 }  // namespace veilmark

@@ -1,5 +1,6 @@
-// The document's only way to talk to the user. The desktop application implements it with
-// windows and dialogs; tests implement it with a scripted fake that records every text.
+// The document's only way to talk to the user, in three parts: prompts that wait for an
+// answer, view notifications, and platform services. The desktop application implements all
+// three with windows and dialogs; tests build fakes on tests/support/null_document_ui.h.
 #pragma once
 
 #include <functional>
@@ -31,18 +32,37 @@ struct PasswordsDialogData {
 
 class MessageDialogModel;
 
-class DocumentUi {
+// Questions and messages: everything that waits for the user's answer.
+class DocumentPrompts {
  public:
-  virtual ~DocumentUi() = default;
+  virtual ~DocumentPrompts() = default;
 
   // A message box. An empty caption means the application's own box (caption "Veilmark").
   virtual void ShowMessage(const std::string& text, const std::string& caption,
                            MessageIcon icon) = 0;
   virtual bool AskYesNo(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
+  // A question with Yes, No and Cancel (unsaved changes); closing the box means Cancel.
+  virtual YesNoCancel AskYesNoCancel(const std::string& text, const std::string& caption,
+                                     MessageIcon icon) = 0;
 
   // The open-file dialog; nullopt when cancelled. `filter` uses the "Name|*.x|...|" form.
   virtual std::optional<std::string> PickFile(FileDialogMode mode, const std::string& title,
                                               const std::string& filter) = 0;
+
+  // Modal dialogs. Each returns false when cancelled.
+  virtual bool EditPasswords(PasswordsDialogData& data) = 0;
+  virtual bool EditSecretMessage(std::string& message, bool& save) = 0;
+  virtual bool RunMessageDialog(MessageDialogModel& model) = 0;
+  virtual std::optional<float> AskGamma(float initial) = 0;
+  virtual std::optional<int> AskThreshold(int initial) = 0;
+  virtual void ShowAbout() = 0;
+  virtual void ShowFrameColors() = 0;
+};
+
+// What the windows show of the document's state; none of these waits for the user.
+class DocumentView {
+ public:
+  virtual ~DocumentView() = default;
 
   virtual void SetStatusText(const std::string& text) = 0;
   // Re-fit and repaint the preview of the working image.
@@ -70,15 +90,13 @@ class DocumentUi {
   // The thumbnail builder of the current folder (owned by the view).
   virtual void StopThumbnailBuilder() = 0;
   virtual void StartThumbnailBuilder() = 0;
+};
 
-  // Modal dialogs. Each returns false when cancelled.
-  virtual bool EditPasswords(PasswordsDialogData& data) = 0;
-  virtual bool EditSecretMessage(std::string& message, bool& save) = 0;
-  virtual bool RunMessageDialog(MessageDialogModel& model) = 0;
-  virtual std::optional<float> AskGamma(float initial) = 0;
-  virtual std::optional<int> AskThreshold(int initial) = 0;
-  virtual void ShowAbout() = 0;
-  virtual void ShowFrameColors() = 0;
+// What the platform does for the document: the system's programs, the clipboard and the
+// UI thread's queue.
+class PlatformServices {
+ public:
+  virtual ~PlatformServices() = default;
 
   // Opens a folder in the file browser or a web address in the browser.
   virtual void OpenWithSystem(const std::string& pathOrUrl) = 0;
@@ -87,22 +105,22 @@ class DocumentUi {
 
   // Runs `task` on the UI thread later; callable from any thread (worker completion).
   virtual void RunOnUiThread(std::function<void()> task) = 0;
-
-  // A question with Yes, No and Cancel (unsaved changes); closing the box means Cancel.
-  virtual YesNoCancel AskYesNoCancel(const std::string& text, const std::string& caption,
-                                     MessageIcon icon) = 0;
 };
+
+// The whole port, as the desktop implements it and the document holds it.
+class DocumentUi : public DocumentPrompts, public DocumentView, public PlatformServices {};
 
 // Hides the visible tool windows for the lifetime of a modal dialog.
 class ScopedToolWindowsHidden {
  public:
-  explicit ScopedToolWindowsHidden(DocumentUi& ui) : ui_(ui), state_(ui.HideToolWindows()) {}
-  ~ScopedToolWindowsHidden() { ui_.RestoreToolWindows(state_); }
+  explicit ScopedToolWindowsHidden(DocumentView& view)
+      : view_(view), state_(view.HideToolWindows()) {}
+  ~ScopedToolWindowsHidden() { view_.RestoreToolWindows(state_); }
   ScopedToolWindowsHidden(const ScopedToolWindowsHidden&) = delete;
   ScopedToolWindowsHidden& operator=(const ScopedToolWindowsHidden&) = delete;
 
  private:
-  DocumentUi& ui_;
+  DocumentView& view_;
   ToolWindowState state_;
 };
 

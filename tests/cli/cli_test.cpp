@@ -62,6 +62,34 @@ TEST_F(CliTest, UsageErrorsChangeNothing) {
   EXPECT_FALSE(fs::exists(Path("doc.txt.cry")));
 }
 
+// Password lengths count characters, as the desktop's slots do: a password typed there
+// must be usable here, whatever bytes its characters take.
+TEST_F(CliTest, PasswordLengthsCountCharacters) {
+  auto repeat = [](const std::string& piece, std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += piece;
+    return text;
+  };
+  const std::string e = "\xc3\xa9";
+  const struct {
+    std::string password;
+    int code;
+    const char* error;
+  } cases[] = {
+      {repeat(e, 4), 2, "at least 5 characters"},  // 8 bytes
+      {repeat(e, 5), 0, ""},
+      {repeat(e, 64), 0, ""},  // 128 bytes
+      {repeat(e, 65), 2, "at most 64 characters"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.password.size());
+    WriteFile(Path("pw"), c.password + "\n");
+    const Result r = Run("msg-encrypt --password-file pw", "a message\n");
+    EXPECT_EQ(r.code, c.code);
+    EXPECT_TRUE(Contains(r.err, c.error)) << r.err;
+  }
+}
+
 TEST_F(CliTest, WithoutTerminalOrPasswordOptionsItRefuses) {
   if (std::system("command -v setsid >/dev/null 2>&1") != 0) GTEST_SKIP() << "no setsid";
   WriteFile(Path("doc.txt"), "plain");

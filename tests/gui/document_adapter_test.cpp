@@ -5,6 +5,7 @@
 #include "core/document/document_ui.h"
 #include "core/document/settings.h"
 #include "gui_test_util.h"
+#include "tests/support/null_document_ui.h"
 
 #include <gtest/gtest.h>
 #include <wx/filename.h>
@@ -12,37 +13,10 @@
 namespace veilmark::app {
 namespace {
 
-class QuietUi : public DocumentUi {
+class QuietUi : public test::NullDocumentUi {
  public:
-  void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
-  bool AskYesNo(const std::string&, const std::string&, MessageIcon) override { return false; }
-  std::optional<std::string> PickFile(FileDialogMode, const std::string&,
-                                      const std::string&) override {
-    return std::nullopt;
-  }
   void SetStatusText(const std::string& text) override { status = text; }
-  void RefreshPreview() override {}
-  void ShowMessagePanel(const std::string&, const std::string&, bool, bool) override {}
-  void SetMenuItem(int, const std::string&, bool) override {}
-  void ShowFolderInfo(const std::string&, bool) override {}
-  void SetBusy(bool) override {}
-  void BeginProgress(const std::string&, const std::string&, int) override {}
-  bool UpdateProgress(int, const std::string&) override { return true; }
-  void EndProgress() override {}
-  ToolWindowState HideToolWindows() override { return {}; }
-  void RestoreToolWindows(ToolWindowState) override {}
-  void StopThumbnailBuilder() override {}
   void StartThumbnailBuilder() override { ++starts; }
-  bool EditPasswords(PasswordsDialogData&) override { return false; }
-  bool EditSecretMessage(std::string&, bool&) override { return false; }
-  bool RunMessageDialog(MessageDialogModel&) override { return false; }
-  std::optional<float> AskGamma(float) override { return std::nullopt; }
-  std::optional<int> AskThreshold(int) override { return std::nullopt; }
-  void ShowAbout() override {}
-  void ShowFrameColors() override {}
-  void OpenWithSystem(const std::string&) override {}
-  std::optional<std::string> GetClipboardText() override { return std::nullopt; }
-  bool SetClipboardText(const std::string&) override { return false; }
   void RunOnUiThread(std::function<void()> task) override { wxTheApp->CallAfter(task); }
   YesNoCancel AskYesNoCancel(const std::string&, const std::string&, MessageIcon) override {
     return YesNoCancel::kNo;

@@ -30,7 +30,7 @@ TEST_F(CommandsTest, EncryptAndDecryptOneFile) {
   EXPECT_TRUE(ui.windows.folders && ui.windows.preview);
 
   // Slot 1 no longer fits; slot 4 does.
-  doc->m_arrPasswords = {"other-pass", "", "", "quintus4072", ""};
+  doc->SetPasswords({"other-pass", "", "", "quintus4072", ""});
   ui.pickedFiles = {(folder / "report.txt.cry").u8string()};
   doc->OnCommand(ID_DECRYPT_FILE);
   EXPECT_EQ(ui.LastStatus(), "File decrypted successfully.");
@@ -107,12 +107,12 @@ TEST_F(CommandsTest, CommandsThatChangeTheCurrentFolderListItAgain) {
     const int starts = ui.builderStarts;
     step.run();
     EXPECT_EQ(ui.builderStarts, starts + 1) << step.what;
-    EXPECT_EQ(doc->m_arrImageNames, step.images) << step.what;
-    EXPECT_EQ(doc->m_nFileCount, step.files) << step.what;
-    EXPECT_EQ(doc->m_nCryCount, step.encrypted) << step.what;
+    EXPECT_EQ(doc->ImageNames(), step.images) << step.what;
+    EXPECT_EQ(doc->FileCount(), step.files) << step.what;
+    EXPECT_EQ(doc->CryCount(), step.encrypted) << step.what;
     EXPECT_EQ(ui.LastStatus(), step.status) << step.what;
-    EXPECT_EQ(doc->m_nCurrent, step.selected) << step.what;
-    EXPECT_EQ(doc->m_pImage != nullptr, step.selected >= 0) << step.what;
+    EXPECT_EQ(doc->SelectedIndex(), step.selected) << step.what;
+    EXPECT_EQ(doc->WorkingImage() != nullptr, step.selected >= 0) << step.what;
   }
 
   // A file elsewhere leaves the list alone.
@@ -143,7 +143,7 @@ TEST_F(CommandsTest, FailedDecryptionKeepsEverythingAndExistingOutputIsAskedFor)
   EXPECT_TRUE(fs::exists(folder / "x"));
   EXPECT_EQ(ui.statusTexts.size(), statuses);
 
-  doc->m_arrPasswords = {};
+  doc->SetPasswords({});
   doc->OnCommand(ID_DECRYPT_FILE);
   EXPECT_EQ(ui.LastMessage(),
             "There are no defined passwords to decrypt.\nPlease define the passwords in "
@@ -178,7 +178,7 @@ TEST_F(CommandsTest, FolderEncryptionAndDecryption) {
   EXPECT_EQ(ReadFile(work / "c.cry"), "charlie-cipher");
   EXPECT_EQ(ReadFile(work / ".hidden"), "dot");
 
-  doc->m_arrPasswords = {"", "wrong-one", "", "quintus4072", ""};
+  doc->SetPasswords({"", "wrong-one", "", "quintus4072", ""});
   doc->OnCommand(ID_DECRYPT_FOLDER);
   EXPECT_EQ(ui.LastStatus(), "2 files successfully decrypted");
   EXPECT_EQ(ReadFile(work / "a.txt"), "alpha");
@@ -211,7 +211,7 @@ TEST_F(CommandsTest, ChanceFitsAreReportedAndNeverCostTheFile) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.status);
     WriteFile(folder / "doc.cry", cry);
-    doc->m_arrPasswords = c.slots;
+    doc->SetPasswords(c.slots);
     ui.pickedFiles = {(folder / "doc.cry").u8string()};
     doc->OnCommand(ID_DECRYPT_FILE);
     EXPECT_EQ(ui.LastStatus(), c.status);
@@ -223,7 +223,7 @@ TEST_F(CommandsTest, ChanceFitsAreReportedAndNeverCostTheFile) {
   TempFolder work;
   WriteFile(work / "doc.cry", cry);
   doc->OpenFolder(work.str());
-  doc->m_arrPasswords = {"wrong-607", "", "", "", ""};
+  doc->SetPasswords({"wrong-607", "", "", "", ""});
   doc->OnCommand(ID_DECRYPT_FOLDER);
   EXPECT_EQ(ui.LastStatus(),
             "1 files successfully decrypted (1 of them only possibly: a wrong password passes "
@@ -344,11 +344,37 @@ TEST_F(CommandsTest, PasswordsDialog) {
     return true;
   };
   doc->OnCommand(ID_SETTINGS_PASSWORDS);
-  EXPECT_EQ(doc->m_nPasswordIndex, 2);
+  EXPECT_EQ(doc->PasswordIndex(), 2);
   EXPECT_EQ(doc->PasswordForEncryption(), "third-pass");
   EXPECT_EQ(settings.GetInt("PasswordRadioCry", -1), 2);
   EXPECT_EQ(settings.GetString("PasswordCry03"), "");  // not saved
   EXPECT_FALSE(ui.windowsDuringDialogs.back().preview);
+}
+
+// The dialogs limit passwords and messages in characters: what reaches the document is kept
+// to as many characters, whole, however many bytes each takes.
+TEST_F(CommandsTest, StoredPasswordsAndMessagesAreCutToWholeCharacters) {
+  auto repeat = [](const std::string& piece, std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += piece;
+    return text;
+  };
+  const std::string e = "\xc3\xa9", euro = "\xe2\x82\xac";
+  ui.passwordsDialog = [&](PasswordsDialogData& d) {
+    d.passwords[1] = repeat(e, 64);
+    d.passwords[2] = repeat(euro, 65);
+    return true;
+  };
+  doc->OnCommand(ID_SETTINGS_PASSWORDS);
+  EXPECT_EQ(settings.GetString("PasswordCry02"), repeat(e, 64));
+  EXPECT_EQ(settings.GetString("PasswordCry03"), repeat(euro, 64));
+
+  ui.secretMessageDialog = [&](std::string& m, bool&) {
+    m = repeat(euro, kMaxMessageLength + 1);
+    return true;
+  };
+  doc->OnCommand(ID_HIDE_ENTER_MESSAGE);
+  EXPECT_EQ(settings.GetString("SecretMessage"), repeat(euro, kMaxMessageLength));
 }
 
 TEST_F(CommandsTest, HideTargetsAndTheirMenuItems) {
@@ -366,7 +392,7 @@ TEST_F(CommandsTest, HideTargetsAndTheirMenuItems) {
   ui.pickedFiles = {longPath};
   doc->OnCommand(ID_HIDE_SELECT_FILE);
   EXPECT_EQ(ui.messages.back().caption, "File too long");
-  EXPECT_EQ(doc->m_strFileToHide, (folder / "report.pdf").u8string());
+  EXPECT_EQ(doc->FileToHide(), (folder / "report.pdf").u8string());
 
   doc->OnCommand(ID_HIDE_UNSELECT_FILE);
   EXPECT_EQ(ui.menuItems[ID_HIDE_FILE_DISPLAY],
@@ -398,7 +424,7 @@ TEST_F(CommandsTest, MessageDialog) {
     m.Paste();
     m.Decrypt();
     EXPECT_EQ(m.output.substr(22), "\r\nHello");
-    doc->m_arrPasswords = {"nothing-fits", "", "", "", ""};
+    doc->SetPasswords({"nothing-fits", "", "", "", ""});
     m.Decrypt();
     EXPECT_EQ(m.output, "Message NOT decrypted, wrong password.");
     return true;
@@ -469,7 +495,7 @@ TEST_F(CommandsTest, HelpAndFolderCommands) {
   EXPECT_EQ(ui.builderStarts, starts);
   fs::create_directory(folder / "Samples");
   doc->OnCommand(ID_FOLDER_SAMPLES);
-  EXPECT_EQ(doc->m_strFolder, (folder / "Samples").u8string());
+  EXPECT_EQ(doc->Folder(), (folder / "Samples").u8string());
 }
 
 }  // namespace

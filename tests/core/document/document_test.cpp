@@ -14,8 +14,8 @@ TEST(DocumentSettings, FirstRunThenSecondRun) {
   MemorySettingsStore settings;
   {
     CLumicraftDoc doc(ui, settings, samples.str());
-    EXPECT_EQ(doc.m_arrPasswords[0], "quintus4072");
-    EXPECT_EQ(doc.m_nPasswordIndex, 0);
+    EXPECT_EQ(doc.Passwords()[0], "quintus4072");
+    EXPECT_EQ(doc.PasswordIndex(), 0);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text.rfind("DISCLAIMER\n--------------\n\n", 0), 0u);
     EXPECT_EQ(settings.GetString("FolderSelected"), samples.str());
@@ -24,7 +24,7 @@ TEST(DocumentSettings, FirstRunThenSecondRun) {
   }
   CLumicraftDoc again(ui, settings, samples.str());
   EXPECT_EQ(ui.messages.size(), 1u);  // no second disclaimer
-  EXPECT_EQ(again.m_arrPasswords[0], "quintus4072");
+  EXPECT_EQ(again.Passwords()[0], "quintus4072");
 }
 
 TEST(DocumentSettings, SaveHonoursTheSaveFlagsAndBadSlotIndex) {
@@ -33,20 +33,18 @@ TEST(DocumentSettings, SaveHonoursTheSaveFlagsAndBadSlotIndex) {
   settings.WriteInt("VeilmarkData", 0);
   settings.WriteInt("PasswordRadioCry", 7);
   CLumicraftDoc doc(ui, settings, "");
-  doc.m_arrPasswords = {"alpha1", "", "gamma3", "", ""};
+  doc.SetPasswords({"alpha1", "", "gamma3", "", ""});
   EXPECT_EQ(doc.PasswordForEncryption(), "alpha1");  // index 7 means slot 1
-  doc.m_strMessageToHide = "secret";
-  doc.m_strCryMessageIn = "in";
-  doc.m_bSavePasswords = 0;
-  doc.m_bSaveMessage = 1;
-  doc.m_bSaveCryMessages = 0;
+  doc.SetMessageToHide("secret");
+  doc.SetCryMessageIn("in");
+  doc.SetSaveFlags(/*passwords=*/false, /*message=*/true, /*cryMessages=*/false);
   doc.SaveSettings();
   for (const char* name : {"PasswordCry01", "PasswordCry03"})
     EXPECT_EQ(settings.GetString(name), "");
   EXPECT_EQ(settings.GetString("SecretMessage"), "secret");
   EXPECT_EQ(settings.GetString("CryMessageIn"), "");
   EXPECT_EQ(settings.GetInt("PasswordSaveCry", 1), 0);
-  EXPECT_EQ(doc.m_arrPasswords[0], "alpha1");  // kept until the program ends
+  EXPECT_EQ(doc.Passwords()[0], "alpha1");  // kept until the program ends
 }
 
 TEST_F(DocumentTest, FolderStatistics) {
@@ -57,8 +55,8 @@ TEST_F(DocumentTest, FolderStatistics) {
   WriteFile(folder / "archive.cry.bak", "z");
   fs::create_directory(folder / "sub.png");
   doc->OpenFolder(folder.str());
-  EXPECT_EQ(doc->m_arrImageNames, (std::vector<std::string>{"a.png", "b.png"}));
-  EXPECT_EQ(doc->m_arrKinds, (std::vector<int>{stego::KIND_PLAIN, stego::KIND_PLAIN}));
+  EXPECT_EQ(doc->ImageNames(), (std::vector<std::string>{"a.png", "b.png"}));
+  EXPECT_EQ(doc->ImageKinds(), (std::vector<int>{stego::KIND_PLAIN, stego::KIND_PLAIN}));
   EXPECT_EQ(ui.LastStatus(), "Files: 5 (Images: 2  Encrypted: 1)");
   EXPECT_FALSE(ui.folderInfoShown);
   EXPECT_EQ(ui.builderStops, 1);
@@ -104,7 +102,7 @@ TEST_F(DocumentTest, UndoHistoryKeepsTenStepsAndDropsTheRedoTail) {
   WritePng(folder / "p.png", 8, 8);
   OpenAndSelect("p.png");
   for (int i = 0; i < 11; ++i) doc->PushUndo();
-  EXPECT_EQ(doc->m_nUndoPos, 10);
+  EXPECT_EQ(doc->UndoPosition(), 10);
   EXPECT_EQ(doc->UndoMenuText(), "&Undo (10)");
   for (int i = 10; i > 0; --i) {
     EXPECT_TRUE(doc->IsCommandEnabled(ID_EDIT_UNDO));
@@ -115,14 +113,14 @@ TEST_F(DocumentTest, UndoHistoryKeepsTenStepsAndDropsTheRedoTail) {
 
   doc->ClearUndo();
   for (int i = 0; i < 3; ++i) doc->PushUndo();
-  const image::ArgbImage* current = doc->m_pImage.get();
+  const image::ArgbImage* current = doc->WorkingImage();
   doc->OnEditUndo();
   doc->OnEditRedo();
-  EXPECT_EQ(doc->m_pImage.get(), current);  // the same object comes back, not a copy
+  EXPECT_EQ(doc->WorkingImage(), current);  // the same object comes back, not a copy
   doc->OnEditUndo();
   doc->OnEditUndo();
   doc->PushUndo();
-  EXPECT_EQ(doc->m_nUndoPos, 2);
+  EXPECT_EQ(doc->UndoPosition(), 2);
   EXPECT_FALSE(doc->IsCommandEnabled(ID_EDIT_REDO));
 }
 
@@ -136,7 +134,7 @@ TEST_F(DocumentTest, EnablingFollowsImageKindAndEmbeddedState) {
   EXPECT_TRUE(doc->IsCommandEnabled(ID_EDIT_NEGATIVE));
   EXPECT_FALSE(doc->IsCommandEnabled(ID_FILE_EXTRACT_HIDDEN));
   EXPECT_FALSE(doc->IsCommandEnabled(ID_HIDE_FILE));  // no file chosen
-  doc->m_bPayloadJustEmbedded = true;
+  doc->SetPayloadJustEmbedded(true);
   EXPECT_FALSE(doc->IsCommandEnabled(ID_FILE_SAVE_JPG));
   EXPECT_FALSE(doc->IsCommandEnabled(ID_FILE_SAVE_GIF));
   EXPECT_TRUE(doc->IsCommandEnabled(ID_FILE_SAVE_TIFF));
@@ -148,28 +146,28 @@ TEST_F(DocumentTest, EnablingFollowsImageKindAndEmbeddedState) {
 TEST_F(DocumentTest, ImageOperationRunsOnAWorkerAndDisablesImageCommands) {
   WritePng(folder / "p.png", 300, 200);
   OpenAndSelect("p.png");
-  const image::ArgbImage before = doc->m_pImage->Clone();
+  const image::ArgbImage before = doc->WorkingImage()->Clone();
   ASSERT_TRUE(doc->OnCommand(ID_EDIT_ROTATE_RIGHT));
   // Until the worker reports back on the UI thread the document is busy.
   for (int id : {ID_APP_EXIT, ID_EDIT_UNDO, ID_EDIT_NEGATIVE, ID_FILE_SAVE_PNG, ID_FOLDER_REFRESH,
                  ID_ENCRYPT_FOLDER})
     EXPECT_FALSE(doc->IsCommandEnabled(id)) << id;
   EXPECT_TRUE(doc->IsCommandEnabled(ID_ENCRYPT_FILE));
-  ui.WaitAndDrainUiQueue();
+  ui.WaitAndRunPosted();
   EXPECT_FALSE(doc->IsBusy());
-  EXPECT_EQ(doc->m_pImage->Width(), 200);
+  EXPECT_EQ(doc->WorkingImage()->Width(), 200);
   EXPECT_EQ(doc->UndoMenuText(), "&Undo (1)");
   doc->OnEditUndo();
-  EXPECT_EQ(*doc->m_pImage, before);
+  EXPECT_EQ(*doc->WorkingImage(), before);
 
   ui.gammaAnswers = {std::nullopt};
   doc->OnCommand(ID_EDIT_GAMMA);  // cancelled: nothing starts, no snapshot
   EXPECT_FALSE(doc->IsBusy());
-  EXPECT_EQ(doc->m_nUndoPos, 0);
+  EXPECT_EQ(doc->UndoPosition(), 0);
   ui.gammaAnswers = {2.0f};
   doc->OnCommand(ID_EDIT_GAMMA);
-  EXPECT_EQ(doc->m_nOperationParam, 2000);
-  ui.WaitAndDrainUiQueue();
+  EXPECT_EQ(doc->OperationParam(), 2000);
+  ui.WaitAndRunPosted();
 }
 
 TEST_F(DocumentTest, NothingReplacesOrFreesTheImageWhileAnOperationWorksOnIt) {
@@ -177,8 +175,8 @@ TEST_F(DocumentTest, NothingReplacesOrFreesTheImageWhileAnOperationWorksOnIt) {
   WritePng(folder / "b.png", 8, 8, 3);
   OpenAndSelect("a.png");
   // Large enough that the worker is still at it while the calls below come in.
-  doc->m_pImage = std::make_unique<image::ArgbImage>(NoiseImage(2400, 1600));
-  const std::uint32_t pixel = doc->m_pImage->At(10, 10);
+  doc->SetWorkingImage(std::make_unique<image::ArgbImage>(NoiseImage(2400, 1600)));
+  const std::uint32_t pixel = doc->WorkingImage()->At(10, 10);
   ASSERT_TRUE(doc->OnCommand(ID_EDIT_GRAYSCALE));
   ASSERT_TRUE(doc->IsBusy());
   for (int id : {ID_FOLDER_SAMPLES, ID_FOLDER_REFRESH, ID_EDIT_UNDO, ID_APP_EXIT})
@@ -193,24 +191,24 @@ TEST_F(DocumentTest, NothingReplacesOrFreesTheImageWhileAnOperationWorksOnIt) {
   doc->OnEditRedo();
   doc->PushUndo();
   doc->OnCommand(ID_FOLDER_SAMPLES);
-  EXPECT_EQ(doc->m_nCurrent, 0);
-  EXPECT_EQ(doc->m_nUndoPos, 1);
+  EXPECT_EQ(doc->SelectedIndex(), 0);
+  EXPECT_EQ(doc->UndoPosition(), 1);
   EXPECT_EQ(ui.builderStops, 1);  // only the first opening
   EXPECT_TRUE(ui.questions.empty());
 
-  ui.WaitAndDrainUiQueue();
+  ui.WaitAndRunPosted();
   ASSERT_FALSE(doc->IsBusy());
-  ASSERT_NE(doc->m_pImage, nullptr);
-  const std::uint32_t gray = doc->m_pImage->At(10, 10);
+  ASSERT_NE(doc->WorkingImage(), nullptr);
+  const std::uint32_t gray = doc->WorkingImage()->At(10, 10);
   EXPECT_EQ(gray & 0xFF, (gray >> 8) & 0xFF);
   EXPECT_EQ(gray & 0xFF, (gray >> 16) & 0xFF);
   doc->OnEditUndo();
-  EXPECT_EQ(doc->m_pImage->At(10, 10), pixel);
+  EXPECT_EQ(doc->WorkingImage()->At(10, 10), pixel);
 
   // Destroying the document while the worker runs waits for it; its late report is dropped.
   ASSERT_TRUE(doc->OnCommand(ID_EDIT_NEGATIVE));
   doc.reset();
-  ui.WaitAndDrainUiQueue();
+  ui.WaitAndRunPosted();
 }
 
 // The question before unsaved changes are dropped, for each way of dropping them.
@@ -231,8 +229,8 @@ TEST_F(DocumentTest, UnsavedChangesAreSavedDiscardedOrKept) {
       // Loading, and saving, leave nothing to ask about.
       EXPECT_TRUE(doc->MayReplaceWorkingImage());
       ASSERT_TRUE(doc->OnCommand(ID_EDIT_NEGATIVE));
-      ui.WaitAndDrainUiQueue();
-      const image::ArgbImage edited = doc->m_pImage->Clone();
+      ui.WaitAndRunPosted();
+      const image::ArgbImage edited = doc->WorkingImage()->Clone();
 
       ui.yesNoCancelAnswers = {answer};
       bool left = false;
@@ -254,15 +252,15 @@ TEST_F(DocumentTest, UnsavedChangesAreSavedDiscardedOrKept) {
         EXPECT_EQ(image::DecodeImageFile(folder / "a_conv.png"), edited);
       }
       if (answer == YesNoCancel::kCancel) {
-        EXPECT_EQ(doc->m_nCurrent, 0);
-        EXPECT_EQ(doc->m_strFolder, folder.str());
-        ASSERT_NE(doc->m_pImage, nullptr);
-        EXPECT_EQ(*doc->m_pImage, edited);
-        EXPECT_EQ(doc->m_nUndoPos, 1);
+        EXPECT_EQ(doc->SelectedIndex(), 0);
+        EXPECT_EQ(doc->Folder(), folder.str());
+        ASSERT_NE(doc->WorkingImage(), nullptr);
+        EXPECT_EQ(*doc->WorkingImage(), edited);
+        EXPECT_EQ(doc->UndoPosition(), 1);
       } else if (trigger == kSelect) {
-        EXPECT_EQ(doc->m_nCurrent, 1);
+        EXPECT_EQ(doc->SelectedIndex(), 1);
       } else if (trigger == kOpenFolder) {
-        EXPECT_EQ(doc->m_strFolder, other.str());
+        EXPECT_EQ(doc->Folder(), other.str());
       }
       // Once saved or loaded anew there is nothing left to ask about.
       if (answer == YesNoCancel::kYes || (answer == YesNoCancel::kNo && trigger != kExit)) {
@@ -278,7 +276,7 @@ TEST_F(DocumentTest, UndoAndARefusedSaveKeepTheQuestion) {
   WritePng(folder / "a.png", 8, 8);
   OpenAndSelect("a.png");
   ASSERT_TRUE(doc->OnCommand(ID_EDIT_MIRROR));
-  ui.WaitAndDrainUiQueue();
+  ui.WaitAndRunPosted();
   ASSERT_TRUE(doc->SaveImageAs("png"));
   doc->OnEditUndo();  // differs from the saved file again
   ui.yesNoCancelAnswers = {YesNoCancel::kCancel};
@@ -288,7 +286,7 @@ TEST_F(DocumentTest, UndoAndARefusedSaveKeepTheQuestion) {
   ui.yesNoCancelAnswers = {YesNoCancel::kYes};
   EXPECT_FALSE(doc->OnThumbnailSelected(-1));
   EXPECT_EQ(ui.LastMessage(), "Error saving image file.");
-  EXPECT_EQ(doc->m_nCurrent, 0);
+  EXPECT_EQ(doc->SelectedIndex(), 0);
 }
 
 TEST_F(DocumentTest, ThresholdStartsAtMidGrey) {
@@ -307,7 +305,7 @@ TEST_F(DocumentTest, SaveNamesAndStatus) {
   ASSERT_TRUE(doc->OnCommand(ID_FILE_SAVE_BMP));
   EXPECT_TRUE(fs::exists(folder / "my.pics" / "beach_conv.bmp"));
   EXPECT_EQ(ui.LastStatus(), "Image file saved: beach_conv.bmp");
-  doc->m_bPayloadJustEmbedded = true;
+  doc->SetPayloadJustEmbedded(true);
   doc->OnCommand(ID_FILE_SAVE_TIFF);
   EXPECT_TRUE(fs::exists(folder / "my.pics" / "beach_steg.tiff"));
 }

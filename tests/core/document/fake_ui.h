@@ -3,13 +3,11 @@
 #pragma once
 
 #include "core/document/dialog_logic.h"
-#include "core/document/document_ui.h"
+#include "tests/support/null_document_ui.h"
 
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,7 +20,7 @@ struct ShownMessage {
   MessageIcon icon;
 };
 
-class FakeUi : public DocumentUi {
+class FakeUi : public NullDocumentUi {
  public:
   // Recorded
   std::vector<ShownMessage> messages;
@@ -55,21 +53,9 @@ class FakeUi : public DocumentUi {
   std::vector<int> thresholdStarts;            // the level each Threshold dialog was opened with
   std::deque<YesNoCancel> yesNoCancelAnswers;  // Cancel once they run out
   int cancelProgressAt = -1;                   // UpdateProgress returns false from this value on
-  std::deque<std::function<void()>> uiQueue;
 
   std::string LastStatus() const { return statusTexts.empty() ? "" : statusTexts.back(); }
   std::string LastMessage() const { return messages.empty() ? "" : messages.back().text; }
-  // Waits until a worker has posted something to the UI thread, then runs it all.
-  void WaitAndDrainUiQueue() {
-    std::deque<std::function<void()>> tasks;
-    {
-      std::unique_lock<std::mutex> lock(uiMutex_);
-      uiPosted_.wait(lock, [this] { return !uiQueue.empty(); });
-      tasks.swap(uiQueue);
-    }
-    for (auto& task : tasks) task();
-  }
-
   void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
     messages.push_back({text, caption, icon});
   }
@@ -106,7 +92,6 @@ class FakeUi : public DocumentUi {
     folderInfo = text;
     folderInfoShown = show;
   }
-  void SetBusy(bool) override {}
   void BeginProgress(const std::string&, const std::string& text, int) override {
     progressTexts.push_back(text);
   }
@@ -114,7 +99,6 @@ class FakeUi : public DocumentUi {
     progressTexts.push_back(text);
     return cancelProgressAt < 0 || value < cancelProgressAt;
   }
-  void EndProgress() override {}
   ToolWindowState HideToolWindows() override {
     const ToolWindowState before = windows;
     windows = {};
@@ -160,13 +144,6 @@ class FakeUi : public DocumentUi {
     clipboardHasText = true;
     return true;
   }
-  void RunOnUiThread(std::function<void()> task) override {
-    {
-      std::lock_guard<std::mutex> lock(uiMutex_);
-      uiQueue.push_back(std::move(task));
-    }
-    uiPosted_.notify_one();
-  }
   YesNoCancel AskYesNoCancel(const std::string& text, const std::string&, MessageIcon) override {
     questions.push_back(text);
     if (yesNoCancelAnswers.empty()) return YesNoCancel::kCancel;
@@ -174,10 +151,6 @@ class FakeUi : public DocumentUi {
     yesNoCancelAnswers.pop_front();
     return answer;
   }
-
- private:
-  std::mutex uiMutex_;
-  std::condition_variable uiPosted_;
 };
 
 }  // namespace veilmark::test

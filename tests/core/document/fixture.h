@@ -49,15 +49,15 @@ class DocumentTest : public ::testing::Test {
   // Opens the temporary folder and selects the image listed as `name`.
   void OpenAndSelect(const std::string& name) {
     doc->OpenFolder(folder.str());
-    const auto it = std::find(doc->m_arrImageNames.begin(), doc->m_arrImageNames.end(), name);
-    ASSERT_NE(it, doc->m_arrImageNames.end()) << name;
-    doc->OnThumbnailSelected(static_cast<int>(it - doc->m_arrImageNames.begin()));
-    ASSERT_NE(doc->m_pImage, nullptr);
+    const auto it = std::find(doc->ImageNames().begin(), doc->ImageNames().end(), name);
+    ASSERT_NE(it, doc->ImageNames().end()) << name;
+    doc->OnThumbnailSelected(static_cast<int>(it - doc->ImageNames().begin()));
+    ASSERT_NE(doc->WorkingImage(), nullptr);
   }
 
   // What the thumbnail builder would find for every listed image.
   void DetectAll() {
-    for (int i = 0; i < static_cast<int>(doc->m_arrImageNames.size()); ++i) {
+    for (int i = 0; i < static_cast<int>(doc->ImageNames().size()); ++i) {
       const image::ArgbImage img = image::DecodeImageFile(fs::u8path(doc->ImagePath(i)));
       std::string name, message;
       doc->SetImageKind(i, doc->ReadHiddenPayload(img, true, DEST_MESSAGE, name, message));

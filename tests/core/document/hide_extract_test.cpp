@@ -17,7 +17,7 @@ class HideTest : public DocumentTest {
     TempFolder elsewhere;
     WriteFile(elsewhere / fileName, bytes);
     OpenAndSelect("carrier.png");
-    doc->m_strFileToHide = (elsewhere / fileName).u8string();
+    doc->SetFileToHide((elsewhere / fileName).u8string());
     ASSERT_TRUE(doc->IsCommandEnabled(ID_HIDE_FILE));
     doc->OnCommand(ID_HIDE_FILE);
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -26,14 +26,14 @@ class HideTest : public DocumentTest {
                                      0),
               0u)
         << ui.LastMessage();
-    EXPECT_TRUE(doc->m_bPayloadJustEmbedded);
+    EXPECT_TRUE(doc->PayloadJustEmbedded());
     EXPECT_FALSE(doc->IsCommandEnabled(ID_HIDE_FILE));
     ASSERT_TRUE(doc->SaveImageAs("png"));
     EXPECT_EQ(ui.LastStatus(), "Image file saved: carrier_steg.png");
   }
 
   int IndexOf(const std::string& name) {
-    const auto& names = doc->m_arrImageNames;
+    const auto& names = doc->ImageNames();
     return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
   }
 };
@@ -44,11 +44,11 @@ TEST_F(HideTest, HiddenFileIsFoundAndExtracted) {
   doc->OpenFolder(folder.str());
   DetectAll();
   const int steg = IndexOf("carrier_steg.png");
-  EXPECT_EQ(doc->m_arrKinds[static_cast<std::size_t>(steg)], stego::KIND_HIDDEN_FILE);
-  EXPECT_EQ(doc->m_arrKinds[static_cast<std::size_t>(IndexOf("carrier.png"))], stego::KIND_PLAIN);
+  EXPECT_EQ(doc->ImageKinds()[static_cast<std::size_t>(steg)], stego::KIND_HIDDEN_FILE);
+  EXPECT_EQ(doc->ImageKinds()[static_cast<std::size_t>(IndexOf("carrier.png"))], stego::KIND_PLAIN);
 
   // The thumbnail builder's view of the same file.
-  const crypto::SlotKeyring keyring(doc->m_arrPasswords);
+  const crypto::SlotKeyring keyring(doc->Passwords());
   const image::ScannedImage scanned = image::ScanImageFile(folder / "carrier_steg.png", keyring);
   EXPECT_EQ(scanned.kind, stego::KIND_HIDDEN_FILE);
   EXPECT_EQ(scanned.hiddenName, "data.bin");
@@ -63,8 +63,8 @@ TEST_F(HideTest, HiddenFileIsFoundAndExtracted) {
   doc->OnCommand(ID_FILE_EXTRACT_HIDDEN);
   EXPECT_EQ(ui.LastStatus(), "File successfully extracted");
   EXPECT_EQ(ReadFile(folder / "data.bin"), payload);
-  EXPECT_EQ(doc->m_nFileCount, 3) << "the extracted file is listed at once";
-  EXPECT_EQ(doc->m_nCurrent, IndexOf("carrier_steg.png")) << "and the carrier stays selected";
+  EXPECT_EQ(doc->FileCount(), 3) << "the extracted file is listed at once";
+  EXPECT_EQ(doc->SelectedIndex(), IndexOf("carrier_steg.png")) << "and the carrier stays selected";
 
   // A second extraction asks before replacing; answering No keeps the user's file.
   WriteFile(folder / "data.bin", "mine");
@@ -77,9 +77,9 @@ TEST_F(HideTest, HiddenFileIsFoundAndExtracted) {
 TEST_F(HideTest, HiddenMessageShowsInThePanel) {
   WritePng(folder / "Holiday.Photo.png", 100, 100);
   OpenAndSelect("holiday.photo.png");
-  doc->m_strMessageToHide = "Hello";
+  doc->SetMessageToHide("Hello");
   doc->OnCommand(ID_HIDE_MESSAGE);
-  ASSERT_TRUE(doc->m_bPayloadJustEmbedded) << ui.LastMessage();
+  ASSERT_TRUE(doc->PayloadJustEmbedded()) << ui.LastMessage();
   // The message file went to a private folder, never next to the user's files.
   EXPECT_FALSE(fs::exists(folder / "holiday.photo.txt"));
   ASSERT_TRUE(doc->SaveImageAs("bmp"));
@@ -87,7 +87,7 @@ TEST_F(HideTest, HiddenMessageShowsInThePanel) {
   doc->OpenFolder(folder.str());
   DetectAll();
   const int steg = IndexOf("holiday.photo_steg.bmp");
-  ASSERT_EQ(doc->m_arrKinds[static_cast<std::size_t>(steg)], stego::KIND_HIDDEN_MESSAGE);
+  ASSERT_EQ(doc->ImageKinds()[static_cast<std::size_t>(steg)], stego::KIND_HIDDEN_MESSAGE);
   doc->OnThumbnailSelected(steg);
   EXPECT_EQ(ui.panelCaption, "Secret message:");
   ASSERT_EQ(ui.panelMessage.size(), 22u + 4 + 7);
@@ -100,17 +100,17 @@ TEST_F(HideTest, HiddenImageIsShownInsteadOfItsCarrier) {
   WritePng(elsewhere / "inner.png", 10, 10, 99);
   WritePng(folder / "outer.png", 200, 200);
   OpenAndSelect("outer.png");
-  doc->m_strFileToHide = (elsewhere / "inner.png").u8string();
+  doc->SetFileToHide((elsewhere / "inner.png").u8string());
   doc->OnCommand(ID_HIDE_FILE);
   ASSERT_TRUE(doc->SaveImageAs("tiff"));
   doc->OpenFolder(folder.str());
   DetectAll();
   const int steg = IndexOf("outer_steg.tiff");
-  ASSERT_EQ(doc->m_arrKinds[static_cast<std::size_t>(steg)], stego::KIND_HIDDEN_IMAGE);
+  ASSERT_EQ(doc->ImageKinds()[static_cast<std::size_t>(steg)], stego::KIND_HIDDEN_IMAGE);
   doc->OnThumbnailSelected(steg);
   EXPECT_EQ(ui.LastStatus(), "inner.png (hidden image)");
-  EXPECT_EQ(doc->m_pImage->Width(), 10);
-  const std::string temp = doc->m_strTempImagePath;
+  EXPECT_EQ(doc->WorkingImage()->Width(), 10);
+  const std::string temp = doc->TempImagePath();
   EXPECT_TRUE(fs::exists(fs::u8path(temp)));
   doc->OnCommand(ID_FILE_EXTRACT_HIDDEN);
   EXPECT_EQ(ReadFile(folder / "inner.png"), ReadFile(elsewhere / "inner.png"));
@@ -127,43 +127,43 @@ TEST_F(HideTest, RefusalsAndUndo) {
   const std::string longName = std::string(81, 'n') + ".bin";
   WriteFile(elsewhere / longName, "x");
   OpenAndSelect("small.png");
-  const image::ArgbImage original = doc->m_pImage->Clone();
+  const image::ArgbImage original = doc->WorkingImage()->Clone();
 
-  doc->m_strFileToHide = (elsewhere / "big.bin").u8string();
+  doc->SetFileToHide((elsewhere / "big.bin").u8string());
   doc->OnCommand(ID_HIDE_FILE);
   EXPECT_EQ(ui.LastMessage(),
             "There isn't enough storage capacity on the image to hide this file:\n" +
-                doc->m_strFileToHide +
+                doc->FileToHide() +
                 "\n\nYou need at least a image with a storage capacity of 1 Ks (1251 bytes)\n"
                 "Minimum resolution: 101 x 101 pixels");
-  EXPECT_EQ(*doc->m_pImage, original);
-  doc->m_strFileToHide = (elsewhere / longName).u8string();
+  EXPECT_EQ(*doc->WorkingImage(), original);
+  doc->SetFileToHide((elsewhere / longName).u8string());
   const auto shown = ui.messages.size();
   doc->OnCommand(ID_HIDE_FILE);
   EXPECT_EQ(ui.messages.size(), shown + 1);
-  EXPECT_EQ(*doc->m_pImage, original);
+  EXPECT_EQ(*doc->WorkingImage(), original);
   // A hide that changed nothing is no undo step and no unsaved change.
   EXPECT_EQ(doc->UndoMenuText(), "&Undo (0)");
   EXPECT_FALSE(doc->IsCommandEnabled(ID_EDIT_UNDO));
-  EXPECT_FALSE(doc->m_bModified);
+  EXPECT_FALSE(doc->IsModified());
 
-  doc->m_arrPasswords[0].clear();
-  doc->m_strFileToHide = (elsewhere / "fits.bin").u8string();
+  doc->SetPassword(0, "");
+  doc->SetFileToHide((elsewhere / "fits.bin").u8string());
   doc->OnCommand(ID_HIDE_FILE);
   EXPECT_EQ(ui.LastMessage(),
             "The selected encryption password (1) is empty.\nPlease select a valid encryption "
             "password in 'Settings/Passwords'.");
-  doc->m_arrPasswords[0] = "quintus4072";
+  doc->SetPassword(0, "quintus4072");
   doc->OnCommand(ID_HIDE_FILE);
-  EXPECT_TRUE(doc->m_bPayloadJustEmbedded);
-  EXPECT_TRUE(doc->m_bModified);
-  EXPECT_NE(*doc->m_pImage, original);
+  EXPECT_TRUE(doc->PayloadJustEmbedded());
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_NE(*doc->WorkingImage(), original);
   EXPECT_EQ(doc->UndoMenuText(), "&Undo (1)");
   doc->OnEditUndo();
-  EXPECT_EQ(*doc->m_pImage, original);
-  EXPECT_FALSE(doc->m_bPayloadJustEmbedded);
+  EXPECT_EQ(*doc->WorkingImage(), original);
+  EXPECT_FALSE(doc->PayloadJustEmbedded());
 
-  doc->m_strMessageToHide.clear();
+  doc->SetMessageToHide("");
   doc->OnHideMessage();
   EXPECT_EQ(ui.LastMessage(),
             "The text message to hide is not defined.\nUse option 'Hide/Enter message to hide'");
@@ -197,7 +197,7 @@ TEST_F(HideTest, SavesAskBeforeReplacingAFile) {
   }
   // A file that does not exist yet is written without a question.
   ui.questions.clear();
-  doc->m_bPayloadJustEmbedded = true;
+  doc->SetPayloadJustEmbedded(true);
   EXPECT_TRUE(doc->SaveImageAs("png"));
   EXPECT_TRUE(ui.questions.empty());
   EXPECT_TRUE(fs::exists(folder / "meadow_steg.png"));
@@ -242,13 +242,13 @@ TEST_F(HideTest, LossyCopyOfACarrierIsSavedOnlyWhenConfirmed) {
   EXPECT_TRUE(doc->SaveImageAs("jpg"));
   TempFolder elsewhere;
   WritePng(elsewhere / "inner.png", 10, 10, 99);
-  doc->m_strFileToHide = (elsewhere / "inner.png").u8string();
+  doc->SetFileToHide((elsewhere / "inner.png").u8string());
   doc->OnCommand(ID_HIDE_FILE);
   ASSERT_TRUE(doc->SaveImageAs("bmp"));
   doc->OpenFolder(folder.str());
   DetectAll();
   doc->OnThumbnailSelected(IndexOf("carrier_steg.bmp"));
-  ASSERT_EQ(doc->m_pImage->Width(), 10);
+  ASSERT_EQ(doc->WorkingImage()->Width(), 10);
   EXPECT_TRUE(doc->SaveImageAs("gif"));
   EXPECT_TRUE(ui.questions.empty());
 }
@@ -259,7 +259,7 @@ TEST_F(HideTest, HiddenNamesAndMessagesAreShownVisibly) {
   HideFileAndSave("evil\xE2\x80\xAEtxt.exe", "payload");
   WritePng(folder / "Note.png", 100, 100);
   OpenAndSelect("note.png");
-  doc->m_strMessageToHide = "title\x1b]0;owned\x07\nnext\xE2\x81\xA6line";
+  doc->SetMessageToHide("title\x1b]0;owned\x07\nnext\xE2\x81\xA6line");
   doc->OnCommand(ID_HIDE_MESSAGE);
   ASSERT_TRUE(doc->SaveImageAs("png"));
   doc->OpenFolder(folder.str());

@@ -15,10 +15,10 @@ TEST_F(DocumentTest, OpenFolderSkipsPipesWithoutWaiting) {
   const auto start = std::chrono::steady_clock::now();
   doc->OpenFolder(folder.str());
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-  EXPECT_EQ(doc->m_arrImageNames, (std::vector<std::string>{"b.png"}));
+  EXPECT_EQ(doc->ImageNames(), (std::vector<std::string>{"b.png"}));
   doc->OnThumbnailSelected(0);
-  ASSERT_NE(doc->m_pImage, nullptr);
-  EXPECT_EQ(doc->m_pImage->Width(), 40);
+  ASSERT_NE(doc->WorkingImage(), nullptr);
+  EXPECT_EQ(doc->WorkingImage()->Width(), 40);
 }
 
 }  // namespace
