@@ -1,7 +1,230 @@
+// TIFF through libtiff, read lazily: the rows asked for are decoded with the library's RGBA
+// reader starting at the next row, so detection decodes only the strips or tiles that hold
+// its rows. The pixels are the ones of the whole-picture read the toolkit makes (its
+// RGBA read, and its own scanline path for grey with alpha), alpha included.
+#include "core/image/declared_size.h"
 #include "core/image/decoder.h"
 
-namespace veilmark::image {
+#include <tiffio.h>
 
-std::unique_ptr<FormatDecoder> MakeTiffDecoder() { return nullptr; }
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+namespace veilmark::image {
+namespace {
+
+// libtiff reports through callbacks; a broken file is a failed read, never a message.
+int Silent(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+// The RGBA reader's pixels are packed A, B, G, R from the high byte down.
+Argb FromRaster(std::uint32_t p, bool alpha) {
+  const std::uint32_t a = alpha ? TIFFGetA(p) : 0xFF;
+  return (a << 24) | (TIFFGetR(p) << 16) | (TIFFGetG(p) << 8) | TIFFGetB(p);
+}
+
+class TiffDecoder final : public FormatDecoder {
+ public:
+  ~TiffDecoder() override {
+    if (rgbaBegun_) TIFFRGBAImageEnd(&rgba_);
+    if (tif_ != nullptr) TIFFClose(tif_);
+  }
+
+  bool Open(ByteSource& source) override {
+    source_ = &source;
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    if (options == nullptr) return false;
+    TIFFOpenOptionsSetErrorHandlerExtR(options, &TiffDecoder::Error, this);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, Silent, nullptr);
+    // "m": never mapped, every byte comes through the source.
+    tif_ = TIFFClientOpenExt("image", "rm", this, &TiffDecoder::Read, &TiffDecoder::Write,
+                             &TiffDecoder::Seek, &TiffDecoder::Close, &TiffDecoder::Size,
+                             &TiffDecoder::Map, &TiffDecoder::Unmap, options);
+    TIFFOpenOptionsFree(options);
+    if (tif_ == nullptr || !TIFFSetDirectory(tif_, 0)) return false;
+
+    std::uint32_t width = 0, height = 0;
+    TIFFGetField(tif_, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif_, TIFFTAG_IMAGELENGTH, &height);
+    if (!PictureSizeAcceptable(width, height, source.Size())) return false;
+    width_ = static_cast<int>(width);
+    height_ = static_cast<int>(height);
+
+    std::uint16_t samplesPerPixel = 0, bitsPerSample = 0, extraSamples = 0;
+    std::uint16_t* samplesInfo = nullptr;
+    TIFFGetFieldDefaulted(tif_, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    TIFFGetFieldDefaulted(tif_, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+    TIFFGetFieldDefaulted(tif_, TIFFTAG_EXTRASAMPLES, &extraSamples, &samplesInfo);
+    std::uint16_t photometric = 0;
+    if (!TIFFGetField(tif_, TIFFTAG_PHOTOMETRIC, &photometric)) {
+      photometric = PHOTOMETRIC_MINISWHITE;
+    }
+    const bool alphaSample =
+        extraSamples >= 1 && samplesInfo != nullptr &&
+        (samplesInfo[0] == EXTRASAMPLE_UNSPECIFIED || samplesInfo[0] == EXTRASAMPLE_ASSOCALPHA ||
+         samplesInfo[0] == EXTRASAMPLE_UNASSALPHA);
+    alpha_ = alphaSample ||
+             (extraSamples == 0 && samplesPerPixel == 4 && photometric == PHOTOMETRIC_RGB);
+    minIsWhite_ = photometric == PHOTOMETRIC_MINISWHITE;
+
+    std::uint16_t planar = PLANARCONFIG_CONTIG;
+    TIFFGetField(tif_, TIFFTAG_PLANARCONFIG, &planar);
+    char message[1024] = "";
+    // Grey with alpha in one plane: 8-bit, and 1-bit (which the RGBA reader refuses), are
+    // read scanline by scanline the way the toolkit does.
+    scanlines_ = planar == PLANARCONFIG_CONTIG && samplesPerPixel == 2 && extraSamples == 1 &&
+                 (!TIFFRGBAImageOK(tif_, message) || bitsPerSample == 8);
+    if (scanlines_) {
+      grey8_ = bitsPerSample == 8;
+      const tmsize_t size = TIFFScanlineSize(tif_);
+      if (size <= 0) return false;
+      // Room for what the conversion indexes, whatever the declared bit depth.
+      scanline_.resize(std::max<std::size_t>(static_cast<std::size_t>(size), 2 * width));
+      return true;
+    }
+    if (!TIFFRGBAImageOK(tif_, message) || !TIFFRGBAImageBegin(&rgba_, tif_, 0, message)) {
+      return false;
+    }
+    rgbaBegun_ = true;
+    rgba_.req_orientation = ORIENTATION_TOPLEFT;
+    // Pictures stored bottom-up, and subsampled YCbCr (whose rows come in blocks), are read
+    // whole at the first request: their first rows are not a prefix of the file's.
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif_, TIFFTAG_COMPRESSION, &compression);
+    const std::uint16_t o = rgba_.orientation;
+    whole_ = o == ORIENTATION_BOTLEFT || o == ORIENTATION_BOTRIGHT || o == ORIENTATION_LEFTBOT ||
+             o == ORIENTATION_RIGHTBOT ||
+             (photometric == PHOTOMETRIC_YCBCR && compression != COMPRESSION_JPEG);
+    return true;
+  }
+
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+
+  int ReadRows(Argb* out, int count) override {
+    count = std::min(count, height_ - next_);
+    if (failed_ || count <= 0) return 0;
+    const auto w = static_cast<std::size_t>(width_);
+    if (scanlines_) {
+      for (int i = 0; i < count; ++i) {
+        if (!ReadScanline(out + i * w)) {
+          failed_ = true;
+          return i;
+        }
+      }
+      return count;
+    }
+    auto* raster = reinterpret_cast<std::uint32_t*>(out);
+    static_assert(sizeof(Argb) == sizeof(std::uint32_t));
+    if (whole_) {
+      if (buffer_.empty()) {
+        buffer_.resize(w * static_cast<std::size_t>(height_));
+        rgba_.row_offset = 0;
+        if (!TIFFRGBAImageGet(&rgba_, buffer_.data(), width_, height_)) {
+          failed_ = true;
+          return 0;
+        }
+      }
+      std::copy_n(buffer_.data() + next_ * w, count * w, raster);
+    } else {
+      // A band after the first that meets broken data is read again as part of the whole
+      // picture: the library fills broken strips from what it decoded before, which a read
+      // starting at the band cannot reproduce.
+      const int errors = errors_;
+      rgba_.row_offset = next_;
+      const bool read = TIFFRGBAImageGet(&rgba_, raster, width_, count) != 0;
+      if (next_ > 0 && (!read || errors_ != errors)) {
+        whole_ = true;
+        return ReadRows(out, count);
+      }
+      if (!read) {
+        failed_ = true;
+        return 0;
+      }
+    }
+    for (std::size_t i = 0; i < count * w; ++i) out[i] = FromRaster(raster[i], alpha_);
+    next_ += count;
+    return count;
+  }
+
+  bool Failed() const override { return failed_; }
+
+ private:
+  bool ReadScanline(Argb* row) {
+    if (TIFFReadScanline(tif_, scanline_.data(), static_cast<std::uint32_t>(next_), 0) != 1) {
+      return false;
+    }
+    const unsigned char* buf = scanline_.data();
+    const int low = minIsWhite_ ? 255 : 0;
+    for (int x = 0; x < width_; ++x) {
+      std::uint32_t value, alpha;
+      if (grey8_) {
+        value = minIsWhite_ ? 255 - buf[2 * x] : buf[2 * x];
+        alpha = minIsWhite_ ? 255 - buf[2 * x + 1] : buf[2 * x + 1];
+      } else {
+        // Two bits a pixel: grey, then alpha.
+        const unsigned bits = static_cast<unsigned>(buf[2 * x / 8]) << (2 * x % 8);
+        value = static_cast<std::uint32_t>(bits & 128 ? 255 - low : low);
+        alpha = static_cast<std::uint32_t>(bits & 64 ? 255 - low : low);
+      }
+      row[x] = FromRaster(value | value << 8 | value << 16 | alpha << 24, alpha_);
+    }
+    ++next_;
+    return true;
+  }
+
+  static int Error(TIFF*, void* self, const char*, const char*, va_list) {
+    ++static_cast<TiffDecoder*>(self)->errors_;
+    return 1;
+  }
+  static TiffDecoder& Self(thandle_t handle) { return *static_cast<TiffDecoder*>(handle); }
+  static tmsize_t Read(thandle_t handle, void* out, tmsize_t size) {
+    TiffDecoder& self = Self(handle);
+    if (size <= 0) return 0;
+    const std::size_t got = self.source_->ReadAt(self.position_, static_cast<unsigned char*>(out),
+                                                 static_cast<std::size_t>(size));
+    self.position_ += got;
+    return static_cast<tmsize_t>(got);
+  }
+  static tmsize_t Write(thandle_t, void*, tmsize_t) { return -1; }
+  static toff_t Seek(thandle_t handle, toff_t offset, int whence) {
+    TiffDecoder& self = Self(handle);
+    std::uint64_t base = 0;
+    if (whence == SEEK_CUR) base = self.position_;
+    if (whence == SEEK_END) base = self.source_->Size();
+    // A negative offset arrives wrapped; a target beyond 2^63 is refused.
+    const std::uint64_t target = base + offset;
+    if (static_cast<std::int64_t>(target) < 0) return static_cast<toff_t>(-1);
+    self.position_ = target;
+    return target;
+  }
+  static int Close(thandle_t) { return 0; }
+  static toff_t Size(thandle_t handle) { return Self(handle).source_->Size(); }
+  static int Map(thandle_t, void**, toff_t*) { return 0; }
+  static void Unmap(thandle_t, void*, toff_t) {}
+
+  ByteSource* source_ = nullptr;
+  std::uint64_t position_ = 0;
+  TIFF* tif_ = nullptr;
+  TIFFRGBAImage rgba_{};
+  bool rgbaBegun_ = false;
+  bool whole_ = false;
+  bool scanlines_ = false;
+  bool grey8_ = false;
+  bool minIsWhite_ = false;
+  bool alpha_ = false;
+  bool failed_ = false;
+  int width_ = 0;
+  int height_ = 0;
+  int next_ = 0;
+  int errors_ = 0;
+  std::vector<unsigned char> scanline_;
+  std::vector<std::uint32_t> buffer_;
+};
+
+}  // namespace
+
+std::unique_ptr<FormatDecoder> MakeTiffDecoder() { return std::make_unique<TiffDecoder>(); }
 
 }  // namespace veilmark::image
