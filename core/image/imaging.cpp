@@ -19,8 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Enough for every decoder's signature test.
-constexpr std::size_t kSignatureBytes = 4096;
+// Enough for every signature.
+constexpr std::size_t kSignatureBytes = 16;
 
 constexpr std::uint8_t Alpha(Argb p) { return static_cast<std::uint8_t>(p >> 24); }
 constexpr std::uint8_t Red(Argb p) { return static_cast<std::uint8_t>(p >> 16); }
@@ -239,10 +239,8 @@ ArgbImage DecodeImageDataWhole(const void* data, std::size_t size) {
 
 bool IsImageFile(const std::filesystem::path& path) {
   std::vector<unsigned char> head;
-  if (!ReadPrefix(path, kSignatureBytes, head, false) || head.empty()) return false;
-  wxMemoryInputStream stream(head.data(), head.size());
-  wxLogNull quiet;
-  return wxImage::CanRead(stream);
+  if (!ReadPrefix(path, kSignatureBytes, head, false)) return false;
+  return SniffFormat(head.data(), head.size()) != ImageFormat::kUnknown;
 }
 
 ArgbImage FromWxImage(const wxImage& image) {
