@@ -1,6 +1,7 @@
 #include "core/image/decoder.h"
 
 #include "core/crypto/atomic_file.h"
+#include "core/image/bmp_reader.h"
 #include "core/image/imaging.h"
 
 #include <algorithm>
@@ -127,6 +128,8 @@ bool ImageReader::Open(std::unique_ptr<ByteSource> source) {
       decoder_ = MakeTiffDecoder();
       break;
     case ImageFormat::kBmp:
+      decoder_ = MakeBmpDecoder();
+      break;
     case ImageFormat::kIco:
     case ImageFormat::kUnknown:
       break;
