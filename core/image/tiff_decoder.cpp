@@ -88,14 +88,23 @@ class TiffDecoder final : public FormatDecoder {
     }
     rgbaBegun_ = true;
     rgba_.req_orientation = ORIENTATION_TOPLEFT;
-    // Pictures stored bottom-up, and subsampled YCbCr (whose rows come in blocks), are read
-    // whole at the first request: their first rows are not a prefix of the file's.
+    // Rows are decoded a strip (or a row of tiles) at a time, as the whole read decodes
+    // them: a strip decoded only in part may succeed where the whole strip fails. Pictures
+    // stored bottom-up, and subsampled YCbCr (whose rows come in blocks), are read whole at
+    // the first request: their first rows are not a prefix of the file's.
+    std::uint32_t unit = 0;
+    if (TIFFIsTiled(tif_)) {
+      TIFFGetField(tif_, TIFFTAG_TILELENGTH, &unit);
+    } else {
+      TIFFGetFieldDefaulted(tif_, TIFFTAG_ROWSPERSTRIP, &unit);
+    }
     std::uint16_t compression = COMPRESSION_NONE;
     TIFFGetFieldDefaulted(tif_, TIFFTAG_COMPRESSION, &compression);
     const std::uint16_t o = rgba_.orientation;
-    whole_ = o == ORIENTATION_BOTLEFT || o == ORIENTATION_BOTRIGHT || o == ORIENTATION_LEFTBOT ||
-             o == ORIENTATION_RIGHTBOT ||
-             (photometric == PHOTOMETRIC_YCBCR && compression != COMPRESSION_JPEG);
+    const bool whole = o == ORIENTATION_BOTLEFT || o == ORIENTATION_BOTRIGHT ||
+                       o == ORIENTATION_LEFTBOT || o == ORIENTATION_RIGHTBOT ||
+                       (photometric == PHOTOMETRIC_YCBCR && compression != COMPRESSION_JPEG);
+    unit_ = whole || unit == 0 || unit > height ? height_ : static_cast<int>(unit);
     return true;
   }
 
@@ -115,42 +124,57 @@ class TiffDecoder final : public FormatDecoder {
       }
       return count;
     }
-    auto* raster = reinterpret_cast<std::uint32_t*>(out);
     static_assert(sizeof(Argb) == sizeof(std::uint32_t));
-    if (whole_) {
-      if (buffer_.empty()) {
-        buffer_.resize(w * static_cast<std::size_t>(height_));
-        rgba_.row_offset = 0;
-        if (!TIFFRGBAImageGet(&rgba_, buffer_.data(), width_, height_)) {
+    for (int done = 0; done < count;) {
+      const int wanted = count - done;
+      Argb* target = out + done * w;
+      if (next_ >= bandFirst_ + bandRows_) {
+        const int end = std::min(height_, (next_ + wanted + unit_ - 1) / unit_ * unit_);
+        // A band that is just what was asked for is decoded in place.
+        const bool inPlace = end - next_ == wanted;
+        if (!DecodeBand(next_, end - next_, inPlace ? target : nullptr)) {
           failed_ = true;
-          return 0;
+          return done;
         }
       }
-      std::copy_n(buffer_.data() + next_ * w, count * w, raster);
-    } else {
-      // A band after the first that meets broken data is read again as part of the whole
-      // picture: the library fills broken strips from what it decoded before, which a read
-      // starting at the band cannot reproduce.
-      const int errors = errors_;
-      rgba_.row_offset = next_;
-      const bool read = TIFFRGBAImageGet(&rgba_, raster, width_, count) != 0;
-      if (next_ > 0 && (!read || errors_ != errors)) {
-        whole_ = true;
-        return ReadRows(out, count);
+      const int rows = std::min(wanted, bandFirst_ + bandRows_ - next_);
+      auto* raster = reinterpret_cast<std::uint32_t*>(target);
+      if (!inPlace_) {
+        std::copy_n(band_.data() + (next_ - bandFirst_) * w, rows * w, raster);
       }
-      if (!read) {
-        failed_ = true;
-        return 0;
-      }
+      for (std::size_t i = 0; i < rows * w; ++i) target[i] = FromRaster(raster[i], alpha_);
+      next_ += rows;
+      done += rows;
     }
-    for (std::size_t i = 0; i < count * w; ++i) out[i] = FromRaster(raster[i], alpha_);
-    next_ += count;
     return count;
   }
 
   bool Failed() const override { return failed_; }
 
  private:
+  // Decodes rows first .. first + rows - 1 into `target`, or into the band buffer when
+  // `target` is null. A band after the first that meets broken data is read again as part
+  // of the whole picture: the library fills broken strips from what it decoded before,
+  // which a read starting at the band cannot reproduce.
+  bool DecodeBand(int first, int rows, Argb* target) {
+    const auto w = static_cast<std::size_t>(width_);
+    inPlace_ = target != nullptr;
+    if (!inPlace_) band_.resize(static_cast<std::size_t>(rows) * w);
+    auto* raster = inPlace_ ? reinterpret_cast<std::uint32_t*>(target) : band_.data();
+    bandFirst_ = first;
+    bandRows_ = 0;
+    const int errors = errors_;
+    rgba_.row_offset = first;
+    const bool read = TIFFRGBAImageGet(&rgba_, raster, width_, rows) != 0;
+    if (first > 0 && (!read || errors_ != errors)) {
+      unit_ = height_;
+      return DecodeBand(0, height_, nullptr);
+    }
+    if (!read) return false;
+    bandRows_ = rows;
+    return true;
+  }
+
   bool ReadScanline(Argb* row) {
     if (TIFFReadScanline(tif_, scanline_.data(), static_cast<std::uint32_t>(next_), 0) != 1) {
       return false;
@@ -209,7 +233,6 @@ class TiffDecoder final : public FormatDecoder {
   TIFF* tif_ = nullptr;
   TIFFRGBAImage rgba_{};
   bool rgbaBegun_ = false;
-  bool whole_ = false;
   bool scanlines_ = false;
   bool grey8_ = false;
   bool minIsWhite_ = false;
@@ -220,7 +243,11 @@ class TiffDecoder final : public FormatDecoder {
   int next_ = 0;
   int errors_ = 0;
   std::vector<unsigned char> scanline_;
-  std::vector<std::uint32_t> buffer_;
+  int unit_ = 1;  // rows decoded together
+  std::vector<std::uint32_t> band_;
+  int bandFirst_ = 0;
+  int bandRows_ = 0;
+  bool inPlace_ = false;  // the band went straight into the caller's rows
 };
 
 }  // namespace

@@ -71,6 +71,7 @@ struct TiffLayout {
   std::uint16_t orientation = ORIENTATION_TOPLEFT;
   int width = 37;
   int height = 29;
+  std::uint16_t predictor = PREDICTOR_NONE;
 };
 
 Bytes Tiff(const TiffLayout& l) {
@@ -86,6 +87,7 @@ Bytes Tiff(const TiffLayout& l) {
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, l.planar);
   TIFFSetField(tif, TIFFTAG_COMPRESSION, l.compression);
   TIFFSetField(tif, TIFFTAG_ORIENTATION, l.orientation);
+  if (l.predictor != PREDICTOR_NONE) TIFFSetField(tif, TIFFTAG_PREDICTOR, l.predictor);
   if (l.compression == COMPRESSION_JPEG) {
     TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 90);
     TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
@@ -131,6 +133,12 @@ Bytes Tiff(const TiffLayout& l) {
   }
   TIFFClose(tif);
   return ok ? ReadFile(path) : Bytes{};
+}
+
+// The same bytes with `count` of them from `at` overwritten.
+Bytes Damaged(Bytes bytes, std::size_t at, std::size_t count) {
+  for (std::size_t i = at; i < std::min(bytes.size(), at + count); ++i) bytes[i] ^= 0xA5;
+  return bytes;
 }
 
 Bytes Cut(Bytes bytes, std::size_t keep) {
@@ -279,6 +287,19 @@ std::vector<Row> Table() {
        }},
       // Cut files keep their outcome: what the strips that are there hold, the rest filled.
       {"tiff-taller-than-its-strips", [] { return WithSize(Tiff({}), 37, 40); }},
+      // Strips are written first, the directory last: damage in the middle hits the data.
+      {"tiff-damaged-one-strip",
+       [] {
+         const Bytes whole = Tiff({3, 8, PHOTOMETRIC_RGB, -1, 1, COMPRESSION_LZW, 1000, 0, 1, 37,
+                                   29, PREDICTOR_HORIZONTAL});
+         return Damaged(whole, whole.size() / 3, 24);
+       }},
+      {"tiff-damaged-strips",
+       [] {
+         const Bytes whole = Tiff({4, 8, PHOTOMETRIC_RGB, 2, 1, COMPRESSION_ADOBE_DEFLATE, 4, 0, 1,
+                                   37, 29, PREDICTOR_HORIZONTAL});
+         return Damaged(whole, whole.size() / 3, 24);
+       }},
       {"tiff-cut-in-header", [] { return Cut(Tiff({}), 12); }, false},
       {"tiff-too-large", [] { return WithSize(Tiff({}), 16384, 8193); }, false},
   };
