@@ -311,10 +311,12 @@ class BmpDecoder final : public FormatDecoder {
     }
     palette_ = ReadPalette(in, h_);
     if (h_.compression == kRle8 || h_.compression == kRle4) {
-      // Pictures taller than this are drawn whole: an entry per row would outgrow them.
-      constexpr std::int64_t kIndexedRows = std::int64_t{1} << 20;
+      // A stream that may enter more rows than this is drawn whole: an index entry per
+      // row would outgrow the picture. Entering a row takes at least two bytes.
+      constexpr std::uint64_t kIndexedRows = std::uint64_t{1} << 20;
       const RleEntry first{0, 0, h_.pixelsAt};
-      if (h_.height > kIndexedRows) {
+      const std::uint64_t stream = size - std::min<std::uint64_t>(size, h_.pixelsAt);
+      if (std::min<std::uint64_t>(h_.height, stream / 2 + 1) > kIndexedRows) {
         whole_.Resize(static_cast<int>(h_.width), static_cast<int>(h_.height));
         std::fill_n(whole_.Data(), whole_.PixelCount(), kBlack);
         return RunRle(source, h_, palette_, first, nullptr, whole_.Data(), 0, h_.height - 1);
