@@ -1,7 +1,7 @@
-// TIFF through libtiff, read lazily: the rows asked for are decoded with the library's RGBA
-// reader starting at the next row, so detection decodes only the strips or tiles that hold
-// its rows. The pixels are the ones of the whole-picture read the toolkit makes (its
-// RGBA read, and its own scanline path for grey with alpha), alpha included.
+// TIFF through libtiff, read lazily: rows are decoded with the library's RGBA reader a strip
+// (or a row of tiles) at a time from the next row on, so detection decodes only the strips
+// that hold its rows. The pixels are the ones of the whole-picture read the toolkit makes
+// (its RGBA read, and its own scanline path for grey with alpha), alpha included.
 #include "core/image/declared_size.h"
 #include "core/image/decoder.h"
 
@@ -71,16 +71,17 @@ class TiffDecoder final : public FormatDecoder {
     std::uint16_t planar = PLANARCONFIG_CONTIG;
     TIFFGetField(tif_, TIFFTAG_PLANARCONFIG, &planar);
     char message[1024] = "";
-    // Grey with alpha in one plane: 8-bit, and 1-bit (which the RGBA reader refuses), are
-    // read scanline by scanline the way the toolkit does.
+    // Grey with alpha in one plane: 8-bit, and the depths below 8 that the RGBA reader
+    // refuses, are read scanline by scanline, as the toolkit does.
     scanlines_ = planar == PLANARCONFIG_CONTIG && samplesPerPixel == 2 && extraSamples == 1 &&
                  (!TIFFRGBAImageOK(tif_, message) || bitsPerSample == 8);
     if (scanlines_) {
-      grey8_ = bitsPerSample == 8;
+      if (bitsPerSample < 1 || bitsPerSample > 16) return false;
+      bits_ = bitsPerSample;
       const tmsize_t size = TIFFScanlineSize(tif_);
-      if (size <= 0) return false;
-      // Room for what the conversion indexes, whatever the declared bit depth.
-      scanline_.resize(std::max<std::size_t>(static_cast<std::size_t>(size), 2 * width));
+      // Every sample the conversion reads must lie in the scanline.
+      if (size <= 0 || static_cast<std::uint64_t>(size) * 8 < 2ull * width * bits_) return false;
+      scanline_.resize(static_cast<std::size_t>(size));
       return true;
     }
     if (!TIFFRGBAImageOK(tif_, message) || !TIFFRGBAImageBegin(&rgba_, tif_, 0, message)) {
@@ -175,24 +176,32 @@ class TiffDecoder final : public FormatDecoder {
     return true;
   }
 
+  // One sample of `bits` bits (1 to 16) at sample index `i` of the row, widened to 8 bits.
+  static std::uint32_t Sample(const unsigned char* row, std::size_t i, unsigned bits) {
+    if (bits == 8) return row[i];
+    const std::size_t first = i * bits;
+    std::uint32_t v = 0;
+    for (unsigned k = 0; k < bits; ++k) {
+      const std::size_t bit = first + k;
+      v = v << 1 | ((row[bit / 8] >> (7 - bit % 8)) & 1u);
+    }
+    if (bits > 8) return v >> (bits - 8);
+    return v * 255 / ((1u << bits) - 1);
+  }
+
   bool ReadScanline(Argb* row) {
     if (TIFFReadScanline(tif_, scanline_.data(), static_cast<std::uint32_t>(next_), 0) != 1) {
       return false;
     }
-    const unsigned char* buf = scanline_.data();
-    const int low = minIsWhite_ ? 255 : 0;
+    // Grey, then alpha. White-is-zero turns the grey round, never the alpha: an opaque
+    // pixel stays opaque. (The toolkit's own reader turned alpha round too, and read samples
+    // of 2 and 4 bits as if they had 1.)
     for (int x = 0; x < width_; ++x) {
-      std::uint32_t value, alpha;
-      if (grey8_) {
-        value = minIsWhite_ ? 255 - buf[2 * x] : buf[2 * x];
-        alpha = minIsWhite_ ? 255 - buf[2 * x + 1] : buf[2 * x + 1];
-      } else {
-        // Two bits a pixel: grey, then alpha.
-        const unsigned bits = static_cast<unsigned>(buf[2 * x / 8]) << (2 * x % 8);
-        value = static_cast<std::uint32_t>(bits & 128 ? 255 - low : low);
-        alpha = static_cast<std::uint32_t>(bits & 64 ? 255 - low : low);
-      }
-      row[x] = FromRaster(value | value << 8 | value << 16 | alpha << 24, alpha_);
+      const auto i = static_cast<std::size_t>(x);
+      std::uint32_t grey = Sample(scanline_.data(), 2 * i, bits_);
+      const std::uint32_t alpha = Sample(scanline_.data(), 2 * i + 1, bits_);
+      if (minIsWhite_) grey = 255 - grey;
+      row[x] = FromRaster(grey | grey << 8 | grey << 16 | alpha << 24, alpha_);
     }
     ++next_;
     return true;
@@ -234,7 +243,7 @@ class TiffDecoder final : public FormatDecoder {
   TIFFRGBAImage rgba_{};
   bool rgbaBegun_ = false;
   bool scanlines_ = false;
-  bool grey8_ = false;
+  unsigned bits_ = 8;  // of each sample on the scanline path
   bool minIsWhite_ = false;
   bool alpha_ = false;
   bool failed_ = false;

@@ -233,10 +233,6 @@ std::vector<Row> Table() {
        [] {
          return Tiff({2, 8, PHOTOMETRIC_MINISBLACK, 2});
        }},
-      {"tiff-grey-alpha-white-is-zero",
-       [] {
-         return Tiff({2, 8, PHOTOMETRIC_MINISWHITE, 1});
-       }},
       {"tiff-grey-alpha-1bit",
        [] {
          return Tiff({2, 1, PHOTOMETRIC_MINISBLACK, 2});
@@ -391,6 +387,49 @@ TEST(RowDecoders, FirstPixelsOfAFileAreTheRowsThatHoldThem) {
   int width = 1, height = 1;
   EXPECT_TRUE(DecodeFirstPixels(dir / "missing.tif", 1152, width, height).Empty());
   EXPECT_EQ(width + height, 0);
+}
+
+// Grey with alpha on one plane: white-is-zero turns the grey round but not the alpha, and
+// samples of every depth are read at their depth.
+TEST(RowDecoders, GreyWithAlphaReadsEachSampleAtItsDepth) {
+  const struct {
+    std::uint16_t bits;
+    std::uint16_t photometric;
+    Bytes row;  // four pixels of grey, alpha
+    std::vector<Argb> want;
+  } cases[] = {
+      {8,
+       PHOTOMETRIC_MINISWHITE,
+       {0, 255, 255, 255, 200, 0, 55, 128},
+       {0xFFFFFFFF, 0xFF000000, 0x00373737, 0x80C8C8C8}},
+      {4,
+       PHOTOMETRIC_MINISBLACK,
+       {0xF0, 0x8F, 0x3C, 0x01},
+       {0x00FFFFFF, 0xFF888888, 0xCC333333, 0x11000000}},
+      {2, PHOTOMETRIC_MINISWHITE, {0xD2, 0x70}, {0x55000000, 0xAAFFFFFF, 0xFFAAAAAA, 0x00FFFFFF}},
+      {1, PHOTOMETRIC_MINISWHITE, {0x9C}, {0x00000000, 0xFFFFFFFF, 0xFF000000, 0x00FFFFFF}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bits);
+    ScratchDir dir;
+    const fs::path path = dir / "grey.tif";
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    ASSERT_NE(tif, nullptr);
+    const std::uint16_t alpha = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 1);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 2);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, c.bits);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, c.photometric);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &alpha);
+    Bytes row = c.row;
+    ASSERT_EQ(TIFFWriteScanline(tif, row.data(), 0, 0), 1);
+    TIFFClose(tif);
+    const ArgbImage image = DecodeImageFile(path);
+    ASSERT_EQ(image.Width(), 4);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(image.At(x, 0), c.want[x]) << x;
+  }
 }
 
 // A file is listed as an image by exactly the signatures the toolkit's readers have always
