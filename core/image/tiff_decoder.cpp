@@ -1,7 +1,7 @@
 // TIFF through libtiff, read lazily: rows are decoded with the library's RGBA reader a strip
 // (or a row of tiles) at a time from the next row on, so detection decodes only the strips
-// that hold its rows. The pixels are the ones of the whole-picture read the toolkit makes
-// (its RGBA read, and its own scanline path for grey with alpha), alpha included.
+// that hold its rows. The pixels are the ones of the whole-picture RGBA read the toolkit
+// makes, alpha included; grey with alpha on one plane is read scanline by scanline.
 #include "core/image/declared_size.h"
 #include "core/image/decoder.h"
 
