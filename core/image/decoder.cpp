@@ -88,15 +88,15 @@ ImageFormat SniffFormat(const unsigned char* head, std::size_t size) {
   const auto starts = [&](const char* signature, std::size_t length) {
     return size >= length && std::memcmp(head, signature, length) == 0;
   };
-  // The short signatures the toolkit's readers have always listed files by; a decoder
-  // refuses what the rest of the header does not confirm.
-  if (starts("\x89PNG", 4)) return ImageFormat::kPng;
+  if (starts("\x89PNG\r\n\x1a\n", 8)) return ImageFormat::kPng;
   if (starts("\xFF\xD8", 2)) return ImageFormat::kJpeg;
-  if (starts("GIF", 3)) return ImageFormat::kGif;
-  if (starts("II", 2) || starts("MM", 2)) return ImageFormat::kTiff;
+  if (starts("GIF87a", 6) || starts("GIF89a", 6)) return ImageFormat::kGif;
+  // Classic TIFF and BigTIFF.
+  if (starts("II*\0", 4) || starts("MM\0*", 4) || starts("II+\0", 4) || starts("MM\0+", 4)) {
+    return ImageFormat::kTiff;
+  }
   if (starts("BM", 2)) return ImageFormat::kBmp;
-  // An icon directory: reserved 0, type 1, at least one image.
-  if (starts("\0\0\1\0", 4) && size >= 6 && (head[4] | head[5]) != 0) return ImageFormat::kIco;
+  if (starts("\0\0\1\0", 4) || starts("\0\0\2\0", 4)) return ImageFormat::kIco;
   return ImageFormat::kUnknown;
 }
 

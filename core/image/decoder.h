@@ -37,8 +37,7 @@ std::unique_ptr<ByteSource> MemorySource(const void* data, std::size_t size);
 
 enum class ImageFormat { kUnknown, kBmp, kPng, kJpeg, kGif, kTiff, kIco };
 
-// The format whose signature begins `head` (the first bytes of a file; 16 are enough): the
-// test that lists a file as an image.
+// The format whose signature begins `head` (the first bytes of a file; 16 are enough).
 ImageFormat SniffFormat(const unsigned char* head, std::size_t size);
 
 // One format's decoder, used through ImageReader.

@@ -13,6 +13,7 @@
 #include <wx/mstream.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace veilmark::image {
 namespace {
@@ -240,7 +241,14 @@ ArgbImage DecodeImageDataWhole(const void* data, std::size_t size) {
 bool IsImageFile(const std::filesystem::path& path) {
   std::vector<unsigned char> head;
   if (!ReadPrefix(path, kSignatureBytes, head, false)) return false;
-  return SniffFormat(head.data(), head.size()) != ImageFormat::kUnknown;
+  // The short signatures folders have always been listed by; what the rest of the header
+  // does not confirm is listed but does not decode.
+  const auto starts = [&head](const char* signature, std::size_t length) {
+    return head.size() >= length && std::memcmp(head.data(), signature, length) == 0;
+  };
+  const bool icon = starts("\0\0\1\0", 4) && head.size() >= 6 && (head[4] | head[5]) != 0;
+  return starts("BM", 2) || starts("\x89PNG", 4) || starts("\xFF\xD8", 2) || starts("GIF", 3) ||
+         starts("II", 2) || starts("MM", 2) || icon;
 }
 
 ArgbImage FromWxImage(const wxImage& image) {

@@ -72,12 +72,13 @@ struct TiffLayout {
   int width = 37;
   int height = 29;
   std::uint16_t predictor = PREDICTOR_NONE;
+  bool big = false;  // BigTIFF
 };
 
 Bytes Tiff(const TiffLayout& l) {
   ScratchDir dir;
   const fs::path path = dir / "picture.tif";
-  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  TIFF* tif = TIFFOpen(path.c_str(), l.big ? "w8" : "w");
   if (tif == nullptr) return {};
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, l.width);
   TIFFSetField(tif, TIFFTAG_IMAGELENGTH, l.height);
@@ -277,6 +278,11 @@ std::vector<Row> Table() {
        [] {
          return Tiff({3, 8, PHOTOMETRIC_RGB, -1, 1, 1, 3, 0, 2});
        }},
+      {"tiff-big",
+       [] {
+         return Tiff(
+             {4, 8, PHOTOMETRIC_RGB, 2, 1, COMPRESSION_LZW, 3, 0, 1, 37, 29, PREDICTOR_NONE, true});
+       }},
       {"tiff-jpeg-ycbcr",
        [] {
          return Tiff({3, 8, PHOTOMETRIC_YCBCR, -1, 1, COMPRESSION_JPEG, 16});
@@ -429,6 +435,28 @@ TEST(RowDecoders, GreyWithAlphaReadsEachSampleAtItsDepth) {
     const ArgbImage image = DecodeImageFile(path);
     ASSERT_EQ(image.Width(), 4);
     for (int x = 0; x < 4; ++x) EXPECT_EQ(image.At(x, 0), c.want[x]) << x;
+  }
+}
+
+// Files are listed by a short signature, but only a full one reaches a decoder: the
+// toolkit's GIF decoder crashed on a file that began "GIF" and then went astray.
+TEST(RowDecoders, ListedFilesWithoutTheFullSignatureAreNotDecoded) {
+  ScratchDir dir;
+  const struct {
+    const char* name;
+    Bytes bytes;
+  } cases[] = {
+      {"gif", ReadFile(kFixtures / "hostile-images/gif_unknown_version.gif")},
+      {"tiff", {'I', 'I', 0, 0, 8, 0, 0, 0, 0, 0}},
+      {"png", {0x89, 'P', 'N', 'G', 0, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_GT(c.bytes.size(), 4u);
+    WriteFile(dir / c.name, c.bytes);
+    EXPECT_TRUE(IsImageFile(dir / c.name));
+    EXPECT_TRUE(DecodeImageFile(dir / c.name).Empty());
+    EXPECT_TRUE(DecodeImageData(c.bytes.data(), c.bytes.size()).Empty());
   }
 }
 
