@@ -141,7 +141,8 @@ int RunEncryptFolder(const Invocation& inv) {
   if (!encryption) return exitCode;
   const std::string& password = *encryption;
   // A terminal's scrollback is no place for a secret: the texts name the slot instead.
-  if (!inv.Has(kYesOption.name) && !Confirm(EncryptFolderQuestion(folder, SlotName(slot)))) {
+  const std::string shown = SlotName(slot);
+  if (!inv.Has(kYesOption.name) && !Confirm(EncryptFolderQuestion(folder, shown))) {
     PrintError("cancelled: nothing was encrypted");
     return kExitFailed;
   }

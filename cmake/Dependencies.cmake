@@ -5,6 +5,8 @@ if(NOT WIN32)
   pkg_check_modules(GIO REQUIRED IMPORTED_TARGET gio-2.0)
 endif()
 find_package(Threads REQUIRED)
+# Image decoders that read row by row.
+pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
 
 # wxWidgets as interface targets: the string conversion needs wxBase alone, the image engine
 # base+core (wxImage works without a display); the desktop application needs the GUI

@@ -1,8 +1,10 @@
 #include "core/image/bmp_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 namespace veilmark::image {
 namespace {
@@ -153,90 +155,112 @@ std::array<Argb, 256> ReadPalette(Bytes& in, const Header& h) {
   return palette;
 }
 
-std::size_t RowIndex(const Header& h, std::int64_t fileRow) {
-  return static_cast<std::size_t>(h.topDown ? fileRow : h.height - 1 - fileRow);
-}
-
-bool DecodeUncompressed(Bytes& in, const Header& h, ArgbImage& out) {
-  const std::uint64_t stride = (static_cast<std::uint64_t>(h.width) * h.bits + 31) / 32 * 4;
-  if (!in.Has(h.pixelsAt, 0) ||
-      stride * static_cast<std::uint64_t>(h.height) > in.size() - h.pixelsAt) {
-    return false;
-  }
-  const std::array<Argb, 256> palette = ReadPalette(in, h);
+// One row of an uncompressed file into ARGB; notes whether a 32-bit row has any alpha.
+void ConvertRow(const unsigned char* src, const Header& h, const std::array<Argb, 256>& palette,
+                Argb* dst, bool& anyAlpha) {
   const int width = static_cast<int>(h.width);
-  bool anyAlpha = false;
-  for (std::int64_t r = 0; r < h.height; ++r) {
-    const unsigned char* src = in.At(h.pixelsAt + static_cast<std::size_t>(stride * r));
-    Argb* dst = out.Row(static_cast<int>(RowIndex(h, r)));
-    for (int x = 0; x < width; ++x) {
-      switch (h.bits) {
-        case 1:
-          dst[x] = palette[(src[x >> 3] >> (7 - (x & 7))) & 1u];
-          break;
-        case 4:
-          dst[x] = palette[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xFu];
-          break;
-        case 8:
-          dst[x] = palette[src[x]];
-          break;
-        case 24: {
-          const unsigned char* p = src + 3 * static_cast<std::size_t>(x);
-          dst[x] = stego::MakeArgb(0xFF, p[2], p[1], p[0]);
-          break;
+  for (int x = 0; x < width; ++x) {
+    switch (h.bits) {
+      case 1:
+        dst[x] = palette[(src[x >> 3] >> (7 - (x & 7))) & 1u];
+        break;
+      case 4:
+        dst[x] = palette[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xFu];
+        break;
+      case 8:
+        dst[x] = palette[src[x]];
+        break;
+      case 24: {
+        const unsigned char* p = src + 3 * static_cast<std::size_t>(x);
+        dst[x] = stego::MakeArgb(0xFF, p[2], p[1], p[0]);
+        break;
+      }
+      default: {  // 16 and 32
+        const std::size_t n = h.bits / 8;
+        const unsigned char* p = src + n * static_cast<std::size_t>(x);
+        std::uint32_t v = p[0] | (std::uint32_t{p[1]} << 8);
+        if (n == 4) v |= (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
+        if (h.compression == kRgb && n == 4) {
+          anyAlpha = anyAlpha || p[3] != 0;
+          dst[x] = stego::MakeArgb(p[3], p[2], p[1], p[0]);
+        } else {
+          dst[x] = stego::MakeArgb(0xFF, h.red.Get(v), h.green.Get(v), h.blue.Get(v));
         }
-        case 16:
-        case 32: {
-          const std::size_t n = h.bits / 8;
-          const unsigned char* p = src + n * static_cast<std::size_t>(x);
-          std::uint32_t v = p[0] | (std::uint32_t{p[1]} << 8);
-          if (n == 4) v |= (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
-          std::uint8_t a = 0xFF;
-          if (h.compression == kRgb && n == 4) {
-            a = p[3];
-            anyAlpha = anyAlpha || a != 0;
-            dst[x] = stego::MakeArgb(a, p[2], p[1], p[0]);
-            break;
-          }
-          dst[x] = stego::MakeArgb(a, h.red.Get(v), h.green.Get(v), h.blue.Get(v));
-          break;
-        }
-        default:
-          return false;
+        break;
       }
     }
   }
-  // An alpha byte that is 0 everywhere means "no alpha", not "invisible".
-  if (h.bits == 32 && h.compression == kRgb && !anyAlpha) {
-    Argb* p = out.Data();
-    for (std::size_t i = 0; i < out.PixelCount(); ++i) p[i] |= 0xFF000000u;
-  }
-  return true;
 }
 
-bool DecodeRle(Bytes& in, const Header& h, ArgbImage& out) {
-  const std::array<Argb, 256> palette = ReadPalette(in, h);
-  const bool four = h.compression == kRle4;
-  // Pixels the stream never sets (deltas, early ends) stay black.
-  const Argb black = 0xFF000000u;
-  Argb* pixels = out.Data();
-  for (std::size_t i = 0; i < out.PixelCount(); ++i) pixels[i] = black;
+// A source read front to back in pieces from some offset.
+class Stream {
+ public:
+  Stream(ByteSource& source, std::uint64_t at) : source_(source), at_(at) {}
+  std::uint64_t Offset() const { return at_; }
+  void Skip(std::uint64_t n) { at_ += n; }
+  // False when the data ends before `n` bytes.
+  bool Get(unsigned char* out, std::size_t n) {
+    if (n > buffer_.size()) {  // a long row: straight from the source
+      if (source_.ReadAt(at_, out, n) != n) return false;
+      at_ += n;
+      return true;
+    }
+    if (at_ < start_ || at_ - start_ + n > length_) {
+      start_ = at_;
+      length_ = source_.ReadAt(at_, buffer_.data(), buffer_.size());
+      if (n > length_) return false;
+    }
+    std::copy_n(buffer_.data() + (at_ - start_), n, out);
+    at_ += n;
+    return true;
+  }
 
+ private:
+  ByteSource& source_;
+  std::uint64_t at_;
+  std::uint64_t start_ = 0;
+  std::size_t length_ = 0;
+  std::array<unsigned char, 16384> buffer_{};
+};
+
+// Where the RLE stream enters a row (counted from the bottom), and at which column.
+struct RleEntry {
+  std::uint32_t row;
+  std::uint32_t x;  // at most the width: further columns draw nothing
+  std::uint64_t at;
+};
+
+// Runs an RLE stream from `start`. With `index`, records where each row is entered; with
+// `canvas`, draws the rows lo..hi (canvas row 0 is row hi) and stops after them. False for
+// a literal run cut short, which makes the whole picture unreadable.
+bool RunRle(ByteSource& source, const Header& h, const std::array<Argb, 256>& palette,
+            const RleEntry& start, std::vector<RleEntry>* index, Argb* canvas, std::int64_t lo,
+            std::int64_t hi) {
+  const bool four = h.compression == kRle4;
   const std::int64_t width = h.width;
-  std::int64_t x = 0;
-  std::int64_t row = 0;  // counted from the bottom
-  const auto put = [&](std::uint32_t index) {
-    if (x < width && row < h.height) {
-      out.Row(static_cast<int>(h.height - 1 - row))[x] = palette[index & 0xFFu];
+  Stream in(source, start.at);
+  std::int64_t x = start.x;
+  std::int64_t row = start.row;
+  const auto put = [&](std::uint32_t value) {
+    if (canvas != nullptr && x < width && row >= lo && row <= hi) {
+      canvas[static_cast<std::size_t>(hi - row) * static_cast<std::size_t>(width) +
+             static_cast<std::size_t>(x)] = palette[value & 0xFFu];
     }
     ++x;
   };
-  std::size_t at = h.pixelsAt;
+  // After a move to another row: false once the rows drawn are behind.
+  const auto moved = [&] {
+    if (index != nullptr && row < h.height && (index->empty() || index->back().row != row)) {
+      index->push_back({static_cast<std::uint32_t>(row),
+                        static_cast<std::uint32_t>(std::min(x, width)), in.Offset()});
+    }
+    return canvas == nullptr || row <= hi;
+  };
   while (row < h.height) {
-    if (!in.Has(at, 2)) break;  // the stream ends early: the rest stays black
-    const std::uint32_t count = in.At(at)[0];
-    const std::uint32_t value = in.At(at)[1];
-    at += 2;
+    unsigned char command[2];
+    if (!in.Get(command, 2)) break;  // the stream ends early: the rest stays black
+    const std::uint32_t count = command[0];
+    const std::uint32_t value = command[1];
     if (count > 0) {
       for (std::uint32_t i = 0; i < count && x < width; ++i) {
         put(four ? ((i & 1u) ? value & 0xFu : value >> 4) : value);
@@ -246,25 +270,129 @@ bool DecodeRle(Bytes& in, const Header& h, ArgbImage& out) {
     if (value == 0) {  // end of line
       x = 0;
       ++row;
+      if (!moved()) break;
     } else if (value == 1) {  // end of picture
       break;
     } else if (value == 2) {  // delta
-      if (!in.Has(at, 2)) break;
-      x += in.At(at)[0];
-      row += in.At(at)[1];
-      at += 2;
+      unsigned char delta[2];
+      if (!in.Get(delta, 2)) break;
+      x += delta[0];
+      row += delta[1];
+      if (!moved()) break;
     } else {  // `value` literal pixels, padded to a 16-bit boundary
       const std::size_t bytes = four ? (value + 1) / 2 : value;
-      if (!in.Has(at, bytes)) return false;
-      const unsigned char* literal = in.At(at);
+      unsigned char literal[255];
+      if (!in.Get(literal, bytes)) return false;
       for (std::uint32_t i = 0; i < value && x < width; ++i) {
         put(four ? ((i & 1u) ? literal[i / 2] & 0xFu : literal[i / 2] >> 4) : literal[i]);
       }
-      at += bytes + (bytes & 1u);
+      in.Skip(bytes & 1u);
     }
   }
   return true;
 }
+
+// Rows on request: an uncompressed file is read row by row where the row lies; an RLE
+// stream is indexed once by where it enters each row, then each row is drawn from there.
+// Memory stays at a row or two whatever the picture's size.
+class BmpDecoder final : public FormatDecoder {
+ public:
+  explicit BmpDecoder(std::uint64_t maxPixels) : maxPixels_(maxPixels) {}
+
+  bool Open(ByteSource& source) override {
+    source_ = &source;
+    const std::uint64_t size = source.Size();
+    // Every header field and the palette lie in the first 14 + 124 + 12 + 1024 bytes.
+    std::vector<unsigned char> head(static_cast<std::size_t>(std::min<std::uint64_t>(size, 2048)));
+    if (source.ReadAt(0, head.data(), head.size()) != head.size()) return false;
+    Bytes in(head.data(), head.size());
+    if (!ReadHeader(in, h_, maxPixels_) || !PictureSizeAcceptable(h_.width, h_.height, size)) {
+      return false;
+    }
+    palette_ = ReadPalette(in, h_);
+    if (h_.compression == kRle8 || h_.compression == kRle4) {
+      // A stream that may enter more rows than this is drawn whole: an index entry per
+      // row would outgrow the picture. Entering a row takes at least two bytes.
+      constexpr std::uint64_t kIndexedRows = std::uint64_t{1} << 20;
+      const RleEntry first{0, 0, h_.pixelsAt};
+      const std::uint64_t stream = size - std::min<std::uint64_t>(size, h_.pixelsAt);
+      if (std::min<std::uint64_t>(h_.height, stream / 2 + 1) > kIndexedRows) {
+        whole_.Resize(static_cast<int>(h_.width), static_cast<int>(h_.height));
+        std::fill_n(whole_.Data(), whole_.PixelCount(), kBlack);
+        return RunRle(source, h_, palette_, first, nullptr, whole_.Data(), 0, h_.height - 1);
+      }
+      index_.push_back(first);
+      return RunRle(source, h_, palette_, first, &index_, nullptr, 0, 0);
+    }
+    stride_ = (static_cast<std::uint64_t>(h_.width) * h_.bits + 31) / 32 * 4;
+    if (h_.pixelsAt > size ||
+        stride_ * static_cast<std::uint64_t>(h_.height) > size - h_.pixelsAt) {
+      return false;
+    }
+    row_.resize(static_cast<std::size_t>(stride_));
+    // An alpha byte that is 0 everywhere means "no alpha", not "invisible": look first.
+    opaque_ = h_.bits == 32 && h_.compression == kRgb;
+    Stream rows(source, h_.pixelsAt);
+    for (std::int64_t r = 0; opaque_ && r < h_.height; ++r) {
+      if (!rows.Get(row_.data(), row_.size())) return false;
+      for (std::int64_t x = 0; x < h_.width && opaque_; ++x) opaque_ = row_[4 * x + 3] == 0;
+    }
+    return true;
+  }
+
+  int Width() const override { return static_cast<int>(h_.width); }
+  int Height() const override { return static_cast<int>(h_.height); }
+
+  int ReadRows(Argb* out, int count) override {
+    const auto width = static_cast<std::size_t>(h_.width);
+    for (int i = 0; i < count; ++i, ++next_, out += width) {
+      if (next_ >= h_.height) return i;
+      // Rows are stored from the bottom unless the header says otherwise.
+      const std::int64_t stored = h_.topDown ? next_ : h_.height - 1 - next_;
+      if (!whole_.Empty()) {
+        std::copy_n(whole_.Row(static_cast<int>(next_)), width, out);
+      } else if (!index_.empty()) {
+        std::fill_n(out, width, kBlack);
+        const auto entry =
+            std::lower_bound(index_.begin(), index_.end(), stored,
+                             [](const RleEntry& e, std::int64_t r) { return e.row < r; });
+        if (entry != index_.end() && entry->row == stored) {
+          RunRle(*source_, h_, palette_, *entry, nullptr, out, stored, stored);
+        }
+      } else {
+        const std::uint64_t at = h_.pixelsAt + stride_ * static_cast<std::uint64_t>(stored);
+        if (source_->ReadAt(at, row_.data(), row_.size()) != row_.size()) {
+          failed_ = true;  // the file changed under us
+          return i;
+        }
+        bool anyAlpha = false;
+        ConvertRow(row_.data(), h_, palette_, out, anyAlpha);
+        if (opaque_) {
+          for (std::size_t x = 0; x < width; ++x) out[x] |= 0xFF000000u;
+        }
+      }
+    }
+    return count;
+  }
+
+  bool Failed() const override { return failed_; }
+
+ private:
+  // Pixels the stream never sets (deltas, early ends) stay black.
+  static constexpr Argb kBlack = 0xFF000000u;
+
+  std::uint64_t maxPixels_;
+  ByteSource* source_ = nullptr;
+  Header h_;
+  std::array<Argb, 256> palette_{};
+  std::uint64_t stride_ = 0;
+  std::vector<unsigned char> row_;
+  bool opaque_ = false;
+  std::vector<RleEntry> index_;
+  ArgbImage whole_;
+  std::int64_t next_ = 0;
+  bool failed_ = false;
+};
 
 }  // namespace
 
@@ -274,15 +402,16 @@ bool IsBmpSignature(const unsigned char* data, std::size_t size) {
 
 ArgbImage DecodeBmp(const unsigned char* data, std::size_t size, std::uint64_t maxPixels) {
   if (!IsBmpSignature(data, size)) return {};
-  Bytes in(data, size);
-  Header h;
-  if (!ReadHeader(in, h, maxPixels)) return {};
-  ArgbImage out(static_cast<int>(h.width), static_cast<int>(h.height));
-  if (out.Empty()) return {};
-  const bool ok = h.compression == kRle8 || h.compression == kRle4 ? DecodeRle(in, h, out)
-                                                                   : DecodeUncompressed(in, h, out);
-  if (!ok) return {};
+  const auto source = MemorySource(data, size);
+  BmpDecoder decoder(maxPixels);
+  if (!decoder.Open(*source)) return {};
+  ArgbImage out(decoder.Width(), decoder.Height());
+  if (out.Empty() || decoder.ReadRows(out.Data(), out.Height()) != out.Height()) return {};
   return out;
+}
+
+std::unique_ptr<FormatDecoder> MakeBmpDecoder(std::uint64_t maxPixels) {
+  return std::make_unique<BmpDecoder>(maxPixels);
 }
 
 }  // namespace veilmark::image

@@ -4,6 +4,7 @@
 
 #include "core/image/argb_image.h"
 #include "core/image/declared_size.h"
+#include "core/image/decoder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,5 +24,9 @@ bool IsBmpSignature(const unsigned char* data, std::size_t size);
 // memory is taken.
 ArgbImage DecodeBmp(const unsigned char* data, std::size_t size,
                     std::uint64_t maxPixels = kMaxDeclaredPixels);
+
+// The same reader row by row, for ImageReader: uncompressed rows are read where they lie,
+// RLE streams are indexed once, so no more than a row is held whatever the picture's size.
+std::unique_ptr<FormatDecoder> MakeBmpDecoder(std::uint64_t maxPixels = kMaxDeclaredPixels);
 
 }  // namespace veilmark::image

@@ -1,6 +1,7 @@
 #include "core/image/decoder.h"
 
 #include "core/base/atomic_file.h"
+#include "core/image/bmp_reader.h"
 #include "core/image/imaging.h"
 
 #include <algorithm>
@@ -90,7 +91,10 @@ ImageFormat SniffFormat(const unsigned char* head, std::size_t size) {
   if (starts("\x89PNG\r\n\x1a\n", 8)) return ImageFormat::kPng;
   if (starts("\xFF\xD8", 2)) return ImageFormat::kJpeg;
   if (starts("GIF87a", 6) || starts("GIF89a", 6)) return ImageFormat::kGif;
-  if (starts("II*\0", 4) || starts("MM\0*", 4)) return ImageFormat::kTiff;
+  // Classic TIFF and BigTIFF.
+  if (starts("II*\0", 4) || starts("MM\0*", 4) || starts("II+\0", 4) || starts("MM\0+", 4)) {
+    return ImageFormat::kTiff;
+  }
   if (starts("BM", 2)) return ImageFormat::kBmp;
   if (starts("\0\0\1\0", 4) || starts("\0\0\2\0", 4)) return ImageFormat::kIco;
   return ImageFormat::kUnknown;
@@ -124,6 +128,8 @@ bool ImageReader::Open(std::unique_ptr<ByteSource> source) {
       decoder_ = MakeTiffDecoder();
       break;
     case ImageFormat::kBmp:
+      decoder_ = MakeBmpDecoder();
+      break;
     case ImageFormat::kIco:
     case ImageFormat::kUnknown:
       break;

@@ -13,14 +13,15 @@
 #include <wx/mstream.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace veilmark::image {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Enough for every decoder's signature test.
-constexpr std::size_t kSignatureBytes = 4096;
+// Enough for every signature.
+constexpr std::size_t kSignatureBytes = 16;
 
 constexpr std::uint8_t Alpha(Argb p) { return static_cast<std::uint8_t>(p >> 24); }
 constexpr std::uint8_t Red(Argb p) { return static_cast<std::uint8_t>(p >> 16); }
@@ -239,10 +240,15 @@ ArgbImage DecodeImageDataWhole(const void* data, std::size_t size) {
 
 bool IsImageFile(const std::filesystem::path& path) {
   std::vector<unsigned char> head;
-  if (!ReadPrefix(path, kSignatureBytes, head, false) || head.empty()) return false;
-  wxMemoryInputStream stream(head.data(), head.size());
-  wxLogNull quiet;
-  return wxImage::CanRead(stream);
+  if (!ReadPrefix(path, kSignatureBytes, head, false)) return false;
+  // The short signatures folders have always been listed by; what the rest of the header
+  // does not confirm is listed but does not decode.
+  const auto starts = [&head](const char* signature, std::size_t length) {
+    return head.size() >= length && std::memcmp(head.data(), signature, length) == 0;
+  };
+  const bool icon = starts("\0\0\1\0", 4) && head.size() >= 6 && (head[4] | head[5]) != 0;
+  return starts("BM", 2) || starts("\x89PNG", 4) || starts("\xFF\xD8", 2) || starts("GIF", 3) ||
+         starts("II", 2) || starts("MM", 2) || icon;
 }
 
 ArgbImage FromWxImage(const wxImage& image) {

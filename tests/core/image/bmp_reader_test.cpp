@@ -255,5 +255,40 @@ TEST(BmpReader, HostileFilesGiveNothingOrAClippedPicture) {
   }
 }
 
+// RLE rows are drawn one by one from where the stream enters them; very tall pictures are
+// drawn whole instead. Both must place every run, skip and carried-over column the same.
+TEST(BmpReader, RleRowsLandWhereTheStreamPutsThem) {
+  const auto palette = std::vector<std::uint32_t>(kPalette16.begin(), kPalette16.end());
+  for (const std::int32_t height : {1000, (1 << 20) + 3}) {
+    SCOPED_TRACE(height);
+    // Stream row r: every fifth row skipped by a delta, which moves one column right too;
+    // the others a run of two in colour r % 16 (after that column, if it was carried).
+    Bytes stream;
+    for (std::int32_t r = 0; r < height; ++r) {
+      if (r % 5 == 4) {
+        stream.insert(stream.end(), {0, 2, 1, 1});
+      } else {
+        stream.insert(stream.end(), {2, static_cast<unsigned char>(r % 16), 0, 0});
+      }
+    }
+    const Bytes file = MakeBmp({40, 4, height, 8, 1, palette, {}, stream});
+    ImageReader reader;
+    ASSERT_TRUE(reader.Open(MemorySource(file.data(), file.size())));
+    ArgbImage rows(4, 1);
+    for (std::int32_t y = 0; y < height; ++y) {
+      ASSERT_EQ(reader.ReadRows(rows.Data(), 1), 1);
+      const std::int32_t r = height - 1 - y;
+      const bool carried = r % 5 == 0 && r > 0;
+      for (int x = 0; x < 4; ++x) {
+        const bool drawn = x >= (carried ? 1 : 0) && x < (carried ? 3 : 2) && r % 5 != 4;
+        const Argb want = drawn ? (0xFF000000u | kPalette16[r % 16]) : 0xFF000000u;
+        if (rows.At(x, 0) != want) {
+          FAIL() << "row " << y << " column " << x << ": " << std::hex << rows.At(x, 0);
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace veilmark::image
