@@ -2,6 +2,7 @@
 // own size, transparency as magenta with alpha 0) whole and in the first rows; damaged LZW
 // data gives a partial picture or a failed read, never a crash.
 #include "core/image/decoder.h"
+#include "tests/core/image/row_reads.h"
 #include "core/image/imaging.h"
 
 #include <gif_lib.h>
@@ -17,6 +18,10 @@
 
 namespace veilmark::image {
 namespace {
+
+using testing::DecodeInTwoReads;
+using testing::DecodeRows;
+using testing::ExpectSame;
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
@@ -102,38 +107,6 @@ Bytes MakeGif(const GifCase& picture, std::uint32_t seed = 5) {
   EGifCloseFile(gif, &error);
   GifFreeMapObject(global);
   return out;
-}
-
-ArgbImage DecodeRows(const Bytes& bytes, int rows = -1) {
-  ImageReader reader;
-  if (!reader.Open(MemorySource(bytes.data(), bytes.size()))) return {};
-  if (rows < 0) rows = reader.Height();
-  ArgbImage image(reader.Width(), rows);
-  if (reader.ReadRows(image.Data(), rows) != rows || reader.Failed()) return {};
-  return image;
-}
-
-// The first `rows` rows, then the rest, from one reader.
-ArgbImage DecodeInTwoReads(const Bytes& bytes, int rows) {
-  ImageReader reader;
-  if (!reader.Open(MemorySource(bytes.data(), bytes.size()))) return {};
-  ArgbImage image(reader.Width(), reader.Height());
-  if (reader.ReadRows(image.Data(), rows) != rows) return {};
-  ArgbImage rest;
-  if (!reader.ReadRest(rest)) return {};
-  std::copy_n(rest.Data(), rest.PixelCount(), image.Row(rows));
-  return image;
-}
-
-void ExpectSame(const ArgbImage& expected, const ArgbImage& actual, int rows) {
-  ASSERT_EQ(expected.Width(), actual.Width());
-  ASSERT_GE(expected.Height(), rows);
-  ASSERT_EQ(actual.Height(), rows);
-  for (int y = 0; y < rows; ++y) {
-    for (int x = 0; x < expected.Width(); ++x) {
-      ASSERT_EQ(expected.Row(y)[x], actual.Row(y)[x]) << "at " << x << "," << y;
-    }
-  }
 }
 
 TEST(GifDecoder, IsBuilt) { EXPECT_NE(MakeGifDecoder(), nullptr); }

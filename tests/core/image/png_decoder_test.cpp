@@ -2,6 +2,7 @@
 // type, depth, transparency and interlacing; the first rows alone equal the same rows of
 // the whole picture; broken files fail as they did; the size bound never refuses a real file.
 #include "core/image/decoder.h"
+#include "tests/core/image/row_reads.h"
 #include "core/image/imaging.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,10 @@
 
 namespace veilmark::image {
 namespace {
+
+using testing::DecodeInTwoReads;
+using testing::DecodeRows;
+using testing::ExpectSame;
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
@@ -92,39 +97,6 @@ Bytes MakePng(const PngCase& picture, std::uint32_t seed = 11) {
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
   return out;
-}
-
-// What the row decoder gives for the first `rows` rows (all when -1); empty when it fails.
-ArgbImage DecodeRows(const Bytes& bytes, int rows = -1) {
-  ImageReader reader;
-  if (!reader.Open(MemorySource(bytes.data(), bytes.size()))) return {};
-  if (rows < 0) rows = reader.Height();
-  ArgbImage image(reader.Width(), rows);
-  if (reader.ReadRows(image.Data(), rows) != rows || reader.Failed()) return {};
-  return image;
-}
-
-// The first `rows` rows, then the rest, from one reader.
-ArgbImage DecodeInTwoReads(const Bytes& bytes, int rows) {
-  ImageReader reader;
-  if (!reader.Open(MemorySource(bytes.data(), bytes.size()))) return {};
-  ArgbImage image(reader.Width(), reader.Height());
-  if (reader.ReadRows(image.Data(), rows) != rows) return {};
-  ArgbImage rest;
-  if (!reader.ReadRest(rest)) return {};
-  std::copy_n(rest.Data(), rest.PixelCount(), image.Row(rows));
-  return image;
-}
-
-void ExpectSame(const ArgbImage& expected, const ArgbImage& actual, int rows) {
-  ASSERT_EQ(expected.Width(), actual.Width());
-  ASSERT_GE(expected.Height(), rows);
-  ASSERT_EQ(actual.Height(), rows);
-  for (int y = 0; y < rows; ++y) {
-    for (int x = 0; x < expected.Width(); ++x) {
-      ASSERT_EQ(expected.Row(y)[x], actual.Row(y)[x]) << "at " << x << "," << y;
-    }
-  }
 }
 
 TEST(PngDecoder, IsBuilt) { EXPECT_NE(MakePngDecoder(), nullptr); }
