@@ -24,7 +24,6 @@ namespace veilmark::cli {
 
 namespace {
 
-
 enum class PromptResult { kOk, kNoTerminal, kCancelled };
 
 #ifdef _WIN32

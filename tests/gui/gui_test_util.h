@@ -67,7 +67,7 @@ class FakeDocument : public app::AppDocument {
   std::string undoText = "&Undo (0)";
   bool busy = false;
   bool refuseOpen = false;  // OpenFolder keeps the folder (busy, a cancelled question)
-  bool mayReplace = true;  // false: selections, folders and closing are refused
+  bool mayReplace = true;   // false: selections, folders and closing are refused
   wxImage image;
   std::string folder;
   std::vector<std::string> names;

@@ -207,8 +207,7 @@ TEST(ImageFiles, BytesInMemoryDecodeLikeTheFile) {
     // decoder reads no further than it was given.
     const std::string half = bytes.substr(0, bytes.size() / 2);
     WriteBytes(dir / "half", half);
-    EXPECT_TRUE(DecodeImageData(half.data(), half.size()) == DecodeImageFile(dir / "half"))
-        << mime;
+    EXPECT_TRUE(DecodeImageData(half.data(), half.size()) == DecodeImageFile(dir / "half")) << mime;
   }
   const std::string text = "This is a text file, not an image.\n";
   EXPECT_TRUE(DecodeImageData(text.data(), text.size()).Empty());

@@ -2,8 +2,8 @@
 // own size, transparency as magenta with alpha 0) whole and in the first rows; damaged LZW
 // data gives a partial picture or a failed read, never a crash.
 #include "core/image/decoder.h"
-#include "tests/core/image/row_reads.h"
 #include "core/image/imaging.h"
+#include "tests/core/image/row_reads.h"
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>

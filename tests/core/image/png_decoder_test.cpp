@@ -2,8 +2,8 @@
 // type, depth, transparency and interlacing; the first rows alone equal the same rows of
 // the whole picture; broken files fail as they did; the size bound never refuses a real file.
 #include "core/image/decoder.h"
-#include "tests/core/image/row_reads.h"
 #include "core/image/imaging.h"
+#include "tests/core/image/row_reads.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
