@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <utility>
 
 namespace veilmark::app {
 
@@ -43,15 +44,19 @@ class DocumentAdapter final : public AppDocument {
 
   ThumbnailMaker MakeThumbnailMaker() const override {
     // One keyring for the whole scan: each slot's key is derived once. A plain picture
-    // needs every slot's key, and a derivation costs ~16 ms: rather than one worker
-    // deriving all five while the others wait for it, the workers first derive the slots
-    // side by side, each taking the next slot nobody has taken yet.
+    // needs every slot's key, and a derivation costs ~16 ms. Decoding a thumbnail needs no
+    // key, so one worker derives the slots first while the others decode their first
+    // pictures (detection comes last in ScanImageFile); a worker that reaches detection
+    // early takes the slots nobody has begun.
     auto keyring = std::make_shared<const crypto::SlotKeyring>(doc_.Passwords());
-    auto nextSlot = std::make_shared<std::atomic<int>>(0);
+    auto deriverChosen = std::make_shared<std::atomic<bool>>(false);
     // Each worker calls its own copy, whose buffers then serve picture after picture.
-    return [keyring, nextSlot, buffers = image::ScanBuffers()](const std::string& path) mutable {
-      for (int slot = (*nextSlot)++; slot < crypto::kPasswordSlots; slot = (*nextSlot)++) {
-        for (int form = 0; form < keyring->FormCount(slot); ++form) keyring->Keys(slot, form);
+    return [keyring, deriverChosen, firstCall = true,
+            buffers = image::ScanBuffers()](const std::string& path) mutable {
+      if (std::exchange(firstCall, false) && !deriverChosen->exchange(true)) {
+        for (int slot = 0; slot < crypto::kPasswordSlots; ++slot) {
+          for (int form = 0; form < keyring->FormCount(slot); ++form) keyring->Keys(slot, form);
+        }
       }
       image::ScannedImage scanned =
           image::ScanImageFile(std::filesystem::u8path(path), *keyring, true, buffers);

@@ -67,6 +67,13 @@ ScannedImage ScanImageFile(const std::filesystem::path& path, const crypto::Slot
     return NotDecoded(makeThumbnail);
   fullSize.reset();  // a full-size decoder may hold much; the thumbnail no longer needs it
 
+  if (makeThumbnail) {
+    buffers.reducer.Start(reader.Width(), reader.Height(), width, height);
+    if (reader.RowsRead() > 0) buffers.reducer.AddRows(first.Data(), reader.RowsRead());
+    if (!ReduceRest(reader, buffers)) return NotDecoded(makeThumbnail);
+  }
+
+  // Detection last: the keys it needs may still be being derived by another worker.
   ScannedImage result;
   result.kind = stego::KIND_PLAIN;
   result.width = width;
@@ -75,12 +82,7 @@ ScannedImage ScanImageFile(const std::filesystem::path& path, const crypto::Slot
     result.kind = header->kind;
     result.hiddenName = stego::SanitizeHiddenName(header->name);
   }
-  if (!makeThumbnail) return result;
-
-  buffers.reducer.Start(reader.Width(), reader.Height(), width, height);
-  if (reader.RowsRead() > 0) buffers.reducer.AddRows(first.Data(), reader.RowsRead());
-  if (!ReduceRest(reader, buffers)) return NotDecoded(makeThumbnail);
-  result.thumbnail = buffers.reducer.Finish(result.kind);
+  if (makeThumbnail) result.thumbnail = buffers.reducer.Finish(result.kind);
   return result;
 }
 
