@@ -15,9 +15,6 @@
 namespace veilmark::image {
 namespace {
 
-// libtiff reports through callbacks; a broken file is a failed read, never a message.
-int Silent(TIFF*, void*, const char*, const char*, va_list) { return 1; }
-
 // The RGBA reader's pixels are packed A, B, G, R from the high byte down.
 Argb FromRaster(std::uint32_t p, bool alpha) {
   const std::uint32_t a = alpha ? TIFFGetA(p) : 0xFF;
@@ -35,8 +32,10 @@ class TiffDecoder final : public FormatDecoder {
     source_ = &source;
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (options == nullptr) return false;
+    // Warnings count too: a codec that runs short of data only warns, and the whole-picture
+    // read then fills the strip from the one decoded before it, which a band cannot.
     TIFFOpenOptionsSetErrorHandlerExtR(options, &TiffDecoder::Error, this);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, Silent, nullptr);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, &TiffDecoder::Error, this);
     // "m": never mapped, every byte comes through the source.
     tif_ = TIFFClientOpenExt("image", "rm", this, &TiffDecoder::Read, &TiffDecoder::Write,
                              &TiffDecoder::Seek, &TiffDecoder::Close, &TiffDecoder::Size,
