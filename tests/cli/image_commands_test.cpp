@@ -1,12 +1,14 @@
-// hide, extract, scan, capacity and convert through the command line.
+// hide, extract, scan, capacity, convert and analyze through the command line.
 #include "core/stego/embed.h"
 #include "tests/cli/cli_support.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <limits>
+#include <sstream>
 #include <string>
 
 namespace veilmark::clitest {
@@ -405,6 +407,53 @@ TEST_F(CliTest, HideMeasuresTheFileBeforeReadingIt) {
     EXPECT_LT(elapsed, std::chrono::seconds(10));
   }
   EXPECT_FALSE(fs::exists(Path("small_steg.png")));
+}
+
+// A clean picture, the same carrying a file, and one too small: one line each, in the
+// folder's order, without a password being asked for (standard input is empty).
+TEST_F(CliTest, AnalyzeTellsCleanFromCarrierWithoutPassword) {
+  image::ArgbImage smooth(240, 160);
+  for (int y = 0; y < 160; ++y)
+    for (int x = 0; x < 240; ++x)
+      smooth.SetPixel(
+          x, y,
+          stego::MakeArgb(255, std::uint8_t(x), std::uint8_t(y + 40), std::uint8_t((x + y) / 2)));
+  fs::create_directory(Path("album"));
+  ASSERT_TRUE(image::SaveImage(smooth, Path("album/a.png"), "image/png"));
+  MakeImage("album/c.png", 1, 1);
+  Passwords("hide-pass\n");
+  WriteFile(Path("data.bin"), PatternBytes(4000));
+  ASSERT_EQ(Run("hide album/a.png --file data.bin --out album/b.png --password-file pw").code, 0);
+
+  Result r = Run("analyze album");
+  EXPECT_EQ(r.code, 0) << r.err;
+  const std::vector<std::string> lines = [&] {
+    std::vector<std::string> out;
+    std::istringstream in(r.out);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+  }();
+  ASSERT_EQ(lines.size(), 3u) << r.out;
+  EXPECT_TRUE(Contains(lines[0], "album/a.png: estimated rate ")) << lines[0];
+  EXPECT_TRUE(Contains(lines[0], ", looks clean, chi-square high over the first ")) << lines[0];
+  EXPECT_TRUE(Contains(lines[1], ", likely carries hidden data, ")) << lines[1];
+  EXPECT_EQ(lines[2], "album/c.png: too small to analyse");
+
+  r = Run("analyze album/b.png --json");
+  EXPECT_EQ(r.code, 0) << r.err;
+  const auto json = nlohmann::json::parse(r.out);
+  ASSERT_EQ(json["images"].size(), 1u);
+  const auto& b = json["images"][0];
+  EXPECT_EQ(b["file"], "album/b.png");
+  EXPECT_EQ(b["suspicious"], true);
+  EXPECT_GT(b["estimated_rate"].get<double>(), 0.5);
+  EXPECT_GT(b["channels"]["blue"]["spa_rate"].get<double>(), 0.5);
+  EXPECT_TRUE(b["channels"]["red"].contains("chi_square_prefix"));
+
+  WriteFile(Path("notes.txt"), "text");
+  EXPECT_EQ(Run("analyze notes.txt").code, 1);
+  EXPECT_EQ(Run("analyze missing.png").code, 1);
+  EXPECT_EQ(Run("analyze").code, 2);
 }
 
 }  // namespace
