@@ -187,10 +187,15 @@ double ChiSquarePValue(const std::array<std::uint32_t, 256>& h) {
     ++categories;
   }
   if (categories < 2) return 0;  // nothing to compare: no evidence either way
-  return GammaQ(0.5 * (categories - 1), 0.5 * chi);
+  return ChiSquareSurvival(chi, categories - 1);
 }
 
 }  // namespace
+
+double ChiSquareSurvival(double chiSquare, int degreesOfFreedom) {
+  if (degreesOfFreedom < 1) return 0;
+  return GammaQ(0.5 * degreesOfFreedom, 0.5 * chiSquare);
+}
 
 const char* VerdictText(Verdict verdict) {
   switch (verdict) {

@@ -43,7 +43,7 @@ struct ImageAnalysis {
   double leadingShare = 0;
 };
 
-// Analyses the opaque pixels of the grid. A grid too small to say anything (see the
+// Analyses the visible (alpha != 0) pixels of the grid. A grid too small to say anything (see the
 // implementation for the threshold) gives Verdict::kTooSmall and zero estimates.
 ImageAnalysis AnalyseImage(const PixelGrid& grid);
 // The same on Width() * Height() pixels row by row.
@@ -57,6 +57,9 @@ inline double ChannelRate(const ChannelAnalysis& channel) {
     return channel.rsRate > channel.spaRate ? channel.rsRate : channel.spaRate;
   return 0.5 * (channel.rsRate + channel.spaRate);
 }
+
+// P(X >= chiSquare) for X chi-square distributed with these degrees of freedom.
+double ChiSquareSurvival(double chiSquare, int degreesOfFreedom);
 
 // "too small to analyse", "looks clean", "likely carries hidden data".
 const char* VerdictText(Verdict verdict);

@@ -164,5 +164,19 @@ TEST(AnalysisTest, PerPixelGridMatchesDirectAccess) {
   EXPECT_EQ(AnalyseImage(calls).estimatedRate, AnalyseImage(hole).estimatedRate);
 }
 
+// Table values of the chi-square distribution, on both sides of the series/fraction switch.
+TEST(AnalysisTest, ChiSquareSurvivalMatchesTables) {
+  struct Case {
+    double chi;
+    int dof;
+    double p;
+  };
+  for (const Case c : {Case{3.841, 1, 0.05}, Case{6.635, 1, 0.01}, Case{0.0158, 1, 0.9},
+                       Case{18.307, 10, 0.05}, Case{4.865, 10, 0.9}, Case{9.342, 10, 0.5},
+                       Case{154.302, 127, 0.05}, Case{126.335, 127, 0.5}, Case{0, 5, 1.0}}) {
+    EXPECT_NEAR(ChiSquareSurvival(c.chi, c.dof), c.p, 2e-3) << c.chi << " " << c.dof;
+  }
+}
+
 }  // namespace
 }  // namespace veilmark::stego
