@@ -43,8 +43,8 @@ struct ImageAnalysis {
   double leadingShare = 0;
 };
 
-// Analyses the visible (alpha != 0) pixels of the grid. A grid too small to say anything (see the
-// implementation for the threshold) gives Verdict::kTooSmall and zero estimates.
+// Analyses the visible (alpha != 0) pixels of the grid. Fewer than kMinAnalysedPixels of
+// them give Verdict::kTooSmall and zero estimates.
 ImageAnalysis AnalyseImage(const PixelGrid& grid);
 // The same on Width() * Height() pixels row by row.
 ImageAnalysis AnalysePixels(const Argb* pixels, int width, int height);
