@@ -7,6 +7,7 @@
 #include "app/view.h"
 #include "core/document/dialog_logic.h"
 #include "dialogs/about_dlg.h"
+#include "dialogs/analysis_dlg.h"
 #include "dialogs/dialog_util.h"
 #include "dialogs/frame_colors_dlg.h"
 #include "dialogs/gamma_dlg.h"
@@ -211,6 +212,12 @@ std::optional<int> WxDocumentUi::AskThreshold(int initial) {
   CThresholdDlg dialog(Parent(), initial);
   if (dialog.ShowModal() != wxID_OK) return std::nullopt;
   return dialog.Value();
+}
+
+void WxDocumentUi::ShowAnalysis(const stego::ImageAnalysis& analysis,
+                                const std::string& imageName) {
+  CAnalysisDlg dialog(Parent(), analysis, imageName);
+  dialog.ShowModal();
 }
 
 void WxDocumentUi::ShowAbout() {

@@ -46,6 +46,7 @@ class WxDocumentUi : public DocumentUi {
   bool RunMessageDialog(MessageDialogModel& model) override;
   std::optional<float> AskGamma(float initial) override;
   std::optional<int> AskThreshold(int initial) override;
+  void ShowAnalysis(const stego::ImageAnalysis& analysis, const std::string& imageName) override;
   void ShowAbout() override;
   void ShowFrameColors() override;
   void OpenWithSystem(const std::string& pathOrUrl) override;

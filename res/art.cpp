@@ -240,6 +240,19 @@ void Refresh(Painter& p) {
   p.ArrowHead(b.back().x + 1.2, b.back().y - 2.6, 0.5, -1, 3.6, c);
 }
 
+// A magnifying glass over a picture, a curve in the lens: the picture's statistics examined.
+void Analyse(Painter& p) {
+  DrawPicture(p, 0, 0, 13, 10);
+  p.Stroke(kInk, 2.4);
+  p.Line(12.4, 12.4, 15.2, 15.2);
+  p.Stroke(kInk, 1.2);
+  p.Fill(wxColour(0xFF, 0xFF, 0xFF, 0xE0));
+  p.Circle(9.5, 9.5, 4.3);
+  p.NoFill();
+  p.Stroke(kRed, 1.1);
+  p.Polyline({{6.6, 11.2}, {8.1, 8.2}, {9.6, 10.4}, {11.1, 7.4}, {12.3, 8.6}});
+}
+
 void Key(Painter& p) {
   p.Stroke(kGoldInk);
   p.Fill(kGold);
@@ -377,6 +390,9 @@ wxImage ArtImage(Art art, int size) {
         DrawPicture(p, 0, 0, 16, 12);
         DrawBubble(p, 6, 6, 10, 10);
         break;
+      case Art::Analyse:
+        Analyse(p);
+        break;
       case Art::SelectFile:
         DrawDocument(p, 1, 0, 11, 14);
         BadgePlus(p);
@@ -473,7 +489,7 @@ Art MenuArt(int resourceId) {
       Art::Redo,          Art::EncryptFolder, Art::DecryptFolder,  Art::OpenFolder,
       Art::EncryptFile,   Art::DecryptFile,   Art::EncryptMessage, Art::RefreshFolder,
       Art::SamplesFolder, Art::Exit,          Art::FrameColors,    Art::WebSite,
-      Art::Disclaimer,    Art::About};
+      Art::Disclaimer,    Art::About,         Art::Analyse};
   const int i = resourceId - 1100;
   if (i < 0 || i >= static_cast<int>(std::size(kMenu))) return Art::Blank;
   return kMenu[i];

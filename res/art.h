@@ -14,6 +14,7 @@ enum class Art {
   Extract,
   HideFile,
   HideMessage,
+  Analyse,
   SelectFile,
   EnterMessage,
   UnselectFile,
@@ -45,7 +46,7 @@ enum class Art {
 wxImage ArtImage(Art art, int size = 16);
 wxBitmap ArtBitmap(Art art, int size = 16);
 
-// The images beside menu items, by their resource number 1100..1121.
+// The images beside menu items, by their resource number 1100..1122.
 Art MenuArt(int resourceId);
 // The toolbar strip: 18 images in button order (13 buttons, then spares).
 std::vector<Art> ToolbarStrip();

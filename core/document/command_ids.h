@@ -29,6 +29,7 @@ inline constexpr int ID_HIDE_FILE_DISPLAY = 32826;
 inline constexpr int ID_HIDE_ENTER_MESSAGE = 32827;
 inline constexpr int ID_HIDE_MESSAGE = 32828;
 inline constexpr int ID_HIDE_MESSAGE_DISPLAY = 32829;
+inline constexpr int ID_HIDE_ANALYSE = 32830;
 
 // Encrypt menu.
 inline constexpr int ID_ENCRYPT_FILE = 33000;

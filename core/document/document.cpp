@@ -339,6 +339,7 @@ bool CLumicraftDoc::IsCommandEnabled(int id) const {
     case ID_HIDE_MESSAGE:
       return image && idle && listed && !m_hide.m_strMessageToHide.empty() &&
              !m_bPayloadJustEmbedded && kind <= KIND_PLAIN;
+    case ID_HIDE_ANALYSE:
     case ID_FILE_SAVE_PNG:
     case ID_FILE_SAVE_BMP:
     case ID_FILE_SAVE_TIFF:
@@ -395,6 +396,9 @@ bool CLumicraftDoc::OnCommand(int id) {
       break;
     case ID_HIDE_MESSAGE:
       OnHideMessage();
+      break;
+    case ID_HIDE_ANALYSE:
+      OnAnalyseImage();
       break;
     case ID_ENCRYPT_FILE:
       OnEncryptFile();

@@ -97,6 +97,8 @@ class CLumicraftDoc {
   void OnEnterMessageToHide();
   void UpdateFileToHideMenuItem();
   void UpdateMessageMenuItem();
+  // What someone without the password can tell from the working image.
+  void OnAnalyseImage();
 
   // Detection and extraction
   int ReadHiddenPayload(const stego::PixelGrid& image, bool detectOnly, int mode,

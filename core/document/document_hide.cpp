@@ -7,6 +7,7 @@
 #include "core/document/document.h"
 #include "core/document/flows.h"
 #include "core/image/argb_image.h"
+#include "core/stego/analysis.h"
 #include "core/stego/embed.h"
 #include "core/stego/payload.h"
 
@@ -20,6 +21,8 @@ namespace fs = std::filesystem;
 namespace veilmark {
 
 namespace {
+// Appended to the hide report: the figures above it cannot tell how detectable the result is.
+constexpr char kAnalysisHint[] = "Check how detectable this image is: Hide ▸ Analyse image";
 constexpr char kFileNotFoundText[] = "File not found.\r\nThe selected file to hide doesn't exist.";
 }  // namespace
 
@@ -118,7 +121,8 @@ bool CLumicraftDoc::EmbedFile(const std::string& filePath, const std::string& pa
   m_bHistogramIsReference = true;
   m_ui.RefreshPreview();
   m_bPayloadJustEmbedded = true;
-  m_ui.ShowMessage(stego::FormatEmbedReport(password, result.stats), {}, MessageIcon::Question);
+  m_ui.ShowMessage(stego::FormatEmbedReport(password, result.stats) + "\n\n" + kAnalysisHint, {},
+                   MessageIcon::Question);
   return true;
 }
 
@@ -160,6 +164,24 @@ void CLumicraftDoc::OnHideMessage() {
   EmbedFile(path, *password);
   std::error_code ec;
   fs::remove(fs::u8path(path), ec);
+}
+
+void CLumicraftDoc::OnAnalyseImage() {
+  if (!m_pImage) return;
+  stego::ImageAnalysis analysis;
+  {
+    // Well under a second even for large pictures: a busy cursor is enough.
+    BusyScope busy(*this);
+    analysis = stego::AnalyseImage(*m_pImage);
+  }
+  std::string name;
+  if (!m_strTempImagePath.empty())
+    name = fs::u8path(m_strTempImagePath).filename().u8string();
+  else if (m_nCurrent >= 0 &&
+           static_cast<std::size_t>(m_nCurrent) < m_folder.m_arrImageNames.size())
+    name = m_folder.m_arrImageNames[static_cast<std::size_t>(m_nCurrent)];
+  ScopedToolWindowsHidden hidden(m_ui);
+  m_ui.ShowAnalysis(analysis, name);
 }
 
 }  // namespace veilmark

@@ -9,6 +9,10 @@
 
 namespace veilmark {
 
+namespace stego {
+struct ImageAnalysis;
+}
+
 enum class MessageIcon { None, Question, Error, Exclamation };
 
 // The answer to a Yes/No/Cancel question.
@@ -55,6 +59,8 @@ class DocumentPrompts {
   virtual bool RunMessageDialog(MessageDialogModel& model) = 0;
   virtual std::optional<float> AskGamma(float initial) = 0;
   virtual std::optional<int> AskThreshold(int initial) = 0;
+  // The steganalysis of the working image; `imageName` names what was analysed.
+  virtual void ShowAnalysis(const stego::ImageAnalysis& analysis, const std::string& imageName) = 0;
   virtual void ShowAbout() = 0;
   virtual void ShowFrameColors() = 0;
 };

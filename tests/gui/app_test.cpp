@@ -14,6 +14,8 @@
 #include "core/document/settings.h"
 #include "core/image/argb_image.h"
 #include "core/image/imaging.h"
+#include "core/stego/analysis.h"
+#include "dialogs/analysis_dlg.h"
 #include "gui_test_util.h"
 #include "tests/support/scratch_folder.h"
 
@@ -22,7 +24,9 @@
 #include <wx/menu.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
+#include <wx/testing.h>
 #include <wx/textctrl.h>
+#include <wx/toolbar.h>
 
 #include <unistd.h>
 
@@ -66,6 +70,23 @@ class ScriptedUi : public WxDocumentUi {
   std::optional<std::string> pick;
   bool answerYes = false;
   YesNoCancel unsavedAnswer = YesNoCancel::kNo;
+};
+
+// Takes the analysis dialog's verdict and plot size instead of showing it.
+class ExpectAnalysis : public wxExpectModalBase<CAnalysisDlg, ExpectAnalysis> {
+ public:
+  ExpectAnalysis(wxString* verdict, wxSize* plot) : verdict_(verdict), plot_(plot) {}
+
+ protected:
+  int OnInvoked(CAnalysisDlg* dialog) const override {
+    *verdict_ = dialog->VerdictCtrl()->GetLabel();
+    *plot_ = dialog->Plot()->GetMinSize();
+    return wxID_OK;
+  }
+
+ private:
+  wxString* verdict_;
+  wxSize* plot_;
 };
 
 class AppTest : public ::testing::Test {
@@ -231,6 +252,29 @@ TEST_F(AppTest, HidingAFileThenSavingAndRefreshingFramesTheCarrier) {
   EXPECT_EQ(frame->View()->FlaggedCount(), 4);
   frame->View()->Select(IndexOf("mosaic_steg.png"));
   EXPECT_EQ(Status(), "plans.pdf (hidden file) Use File/Extract");
+}
+
+TEST_F(AppTest, AnalyseImageNeedsAnImageAndShowsTheVerdict) {
+  settings.WriteInt("VeilmarkData", 0);
+  settings.WriteString("FolderSelected", (base / "Samples").u8string());
+  Start();
+  EXPECT_NE(frame->GetToolBar()->FindById(ToWxId(ID_HIDE_ANALYSE)), nullptr);
+  wxMenuItem* item = frame->GetMenuBar()->FindItem(ToWxId(ID_HIDE_ANALYSE));
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->GetMenu(), frame->GetMenuBar()->GetMenu(1)) << "in the Hide menu";
+  EXPECT_EQ(item->GetItemLabelText(), "Analyse image");
+  EXPECT_FALSE(UpdateUI(ID_HIDE_ANALYSE).GetEnabled()) << "nothing shown yet";
+
+  frame->View()->Select(IndexOf("mosaic.png"));
+  ASSERT_TRUE(UpdateUI(ID_HIDE_ANALYSE).GetEnabled());
+  wxString verdict;
+  wxSize plot;
+  wxTEST_DIALOG(Command(ID_HIDE_ANALYSE), ExpectAnalysis(&verdict, &plot));
+  EXPECT_TRUE(verdict.Lower() == stego::VerdictText(stego::Verdict::kLooksClean) ||
+              verdict.Lower() == stego::VerdictText(stego::Verdict::kLikelyCarriesData))
+      << verdict;
+  EXPECT_GT(plot.x, 0);
+  EXPECT_TRUE(ui.messages.empty()) << ui.messages.front();
 }
 
 TEST_F(AppTest, SavesNeverReplaceAFileOrDropAPayloadUnasked) {

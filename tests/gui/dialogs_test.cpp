@@ -1,4 +1,5 @@
 // The dialogs' own rules: validation, limits, Clear, and the message dialog's buttons.
+#include "dialogs/analysis_dlg.h"
 #include "dialogs/gamma_dlg.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/passwords_dlg.h"
@@ -9,8 +10,11 @@
 #include <wx/checkbox.h>
 #include <wx/msgdlg.h>
 #include <wx/radiobut.h>
+#include <wx/stattext.h>
 #include <wx/testing.h>
 #include <wx/textctrl.h>
+
+#include <cmath>
 
 namespace veilmark {
 namespace {
@@ -19,6 +23,38 @@ void Click(wxDialog& dialog, int id) {
   wxCommandEvent event(wxEVT_BUTTON, id);
   event.SetEventObject(dialog.FindWindow(id));
   dialog.ProcessWindowEvent(event);
+}
+
+bool ShowsLabel(const wxWindow& parent, const wxString& label) {
+  for (const wxWindow* child : parent.GetChildren())
+    if (dynamic_cast<const wxStaticText*>(child) && child->GetLabel() == label) return true;
+  return false;
+}
+
+TEST(AnalysisDialog, ShowsTheVerdictAndFiguresOnlyWhenThereAreAny) {
+  const struct {
+    stego::Verdict verdict;
+    const char* label;
+    bool figures;
+  } cases[] = {{stego::Verdict::kTooSmall, "Too small to analyse", false},
+               {stego::Verdict::kLooksClean, "Looks clean", true},
+               {stego::Verdict::kLikelyCarriesData, "Likely carries hidden data", true}};
+  for (const auto& c : cases) {
+    stego::ImageAnalysis analysis;
+    analysis.verdict = c.verdict;
+    analysis.channels[1].rsRate = 0.123;
+    analysis.channels[2].spaRate = 0.456;
+    analysis.channels[0].chiSquareCurve.assign(stego::kChiSquarePoints, 0.9);
+    CAnalysisDlg dialog(nullptr, analysis, "pier.png");
+    EXPECT_EQ(dialog.VerdictCtrl()->GetLabel(), c.label);
+    EXPECT_TRUE(ShowsLabel(dialog, "pier.png"));
+    EXPECT_EQ(ShowsLabel(dialog, "12.3 %"), c.figures) << c.label;
+    EXPECT_EQ(ShowsLabel(dialog, "45.6 %"), c.figures) << c.label;
+  }
+  // Estimates stray a little past the bounds on some pictures; a rate is a share.
+  EXPECT_EQ(RatePercent(-0.004), "0.0 %");
+  EXPECT_EQ(RatePercent(1.02), "100.0 %");
+  EXPECT_EQ(RatePercent(std::nan("")), "-");
 }
 
 TEST(PasswordsDialog, RefusesShortPasswordsAndReturnsTheValues) {

@@ -87,6 +87,7 @@ TEST_F(FrameTest, EveryDocumentCommandHasAMenuItemAndTheToolbarKeepsItsOrder) {
                  ID_HIDE_ENTER_MESSAGE,
                  ID_HIDE_MESSAGE,
                  ID_HIDE_MESSAGE_DISPLAY,
+                 ID_HIDE_ANALYSE,
                  ID_ENCRYPT_FILE,
                  ID_DECRYPT_FILE,
                  ID_ENCRYPT_FOLDER,
@@ -137,7 +138,7 @@ TEST_F(FrameTest, EveryDocumentCommandHasAMenuItemAndTheToolbarKeepsItsOrder) {
   }
   EXPECT_EQ(ids,
             (std::vector<int>{ID_FILE_EXTRACT_HIDDEN, ID_HIDE_SELECT_FILE, ID_HIDE_UNSELECT_FILE,
-                              ID_HIDE_FILE, ID_HIDE_ENTER_MESSAGE, ID_HIDE_MESSAGE,
+                              ID_HIDE_FILE, ID_HIDE_ENTER_MESSAGE, ID_HIDE_MESSAGE, ID_HIDE_ANALYSE,
                               ID_SETTINGS_PASSWORDS, ID_EDIT_UNDO, ID_EDIT_REDO, ID_VIEW_FOLDERS,
                               ID_VIEW_PREVIEW, ID_FOLDER_REFRESH, ID_APP_EXIT}));
   EXPECT_EQ(tools->GetToolShortHelp(ToWxId(ID_SETTINGS_PASSWORDS)),

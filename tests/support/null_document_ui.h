@@ -31,6 +31,7 @@ class NullDocumentUi : public DocumentUi {
   bool RunMessageDialog(MessageDialogModel&) override { return false; }
   std::optional<float> AskGamma(float) override { return std::nullopt; }
   std::optional<int> AskThreshold(int) override { return std::nullopt; }
+  void ShowAnalysis(const stego::ImageAnalysis&, const std::string&) override {}
   void ShowAbout() override {}
   void ShowFrameColors() override {}
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/document/dialog_logic.h"
+#include "core/stego/analysis.h"
 #include "tests/support/null_document_ui.h"
 
 #include <deque>
@@ -39,6 +40,8 @@ class FakeUi : public NullDocumentUi {
   std::vector<std::string> progressTexts;
   ToolWindowState windows{true, true};
   std::vector<ToolWindowState> windowsDuringDialogs;
+  // Each analysis shown, with the name of the picture.
+  std::vector<std::pair<stego::ImageAnalysis, std::string>> analyses;
   std::string clipboard;
   bool clipboardHasText = false;
 
@@ -131,6 +134,10 @@ class FakeUi : public NullDocumentUi {
     auto a = thresholdAnswers.front();
     thresholdAnswers.pop_front();
     return a;
+  }
+  void ShowAnalysis(const stego::ImageAnalysis& analysis, const std::string& name) override {
+    windowsDuringDialogs.push_back(windows);
+    analyses.emplace_back(analysis, name);
   }
   void ShowAbout() override { windowsDuringDialogs.push_back(windows); }
   void ShowFrameColors() override { windowsDuringDialogs.push_back(windows); }

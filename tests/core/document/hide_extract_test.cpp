@@ -1,5 +1,6 @@
 #include "core/document/command_ids.h"
 #include "core/document/folder_scan.h"
+#include "core/stego/analysis.h"
 #include "core/stego/kinds.h"
 #include "tests/core/document/fixture.h"
 
@@ -26,6 +27,12 @@ class HideTest : public DocumentTest {
                                      0),
               0u)
         << ui.LastMessage();
+    // The report's own text ends as before; the pointer to the analysis follows it.
+    const std::string tail =
+        "\n\nNow you can save this image in PNG, BMP or TIFF format.\n\nCheck how detectable "
+        "this image is: Hide \u25B8 Analyse image";
+    ASSERT_GE(ui.LastMessage().size(), tail.size());
+    EXPECT_EQ(ui.LastMessage().substr(ui.LastMessage().size() - tail.size()), tail);
     EXPECT_TRUE(doc->PayloadJustEmbedded());
     EXPECT_FALSE(doc->IsCommandEnabled(ID_HIDE_FILE));
     ASSERT_TRUE(doc->SaveImageAs("png"));
@@ -72,6 +79,26 @@ TEST_F(HideTest, HiddenFileIsFoundAndExtracted) {
   doc->OnCommand(ID_FILE_EXTRACT_HIDDEN);
   ASSERT_EQ(ui.questions.size(), 1u);
   EXPECT_EQ(ReadFile(folder / "data.bin"), "mine");
+}
+
+TEST_F(HideTest, AnalysisLooksAtTheWorkingImageWithItsFreshPayload) {
+  EXPECT_FALSE(doc->IsCommandEnabled(ID_HIDE_ANALYSE)) << "no image shown";
+  doc->OnCommand(ID_HIDE_ANALYSE);
+  EXPECT_TRUE(ui.analyses.empty());
+
+  HideFileAndSave("data.bin", std::string(900, 'x'));
+  ASSERT_TRUE(doc->IsCommandEnabled(ID_HIDE_ANALYSE));
+  doc->OnCommand(ID_HIDE_ANALYSE);
+  ASSERT_EQ(ui.analyses.size(), 1u);
+  const auto& [shown, name] = ui.analyses.back();
+  EXPECT_EQ(name, "carrier.png");
+  // What the user is about to send: the image in memory, payload included.
+  const stego::ImageAnalysis expected = stego::AnalyseImage(*doc->WorkingImage());
+  EXPECT_EQ(shown.verdict, expected.verdict);
+  EXPECT_NE(shown.verdict, stego::Verdict::kTooSmall);
+  EXPECT_DOUBLE_EQ(shown.estimatedRate, expected.estimatedRate);
+  EXPECT_FALSE(ui.windowsDuringDialogs.back().preview) << "tool windows out of the way";
+  EXPECT_TRUE(ui.windows.preview && ui.windows.folders) << "and back afterwards";
 }
 
 TEST_F(HideTest, HiddenMessageShowsInThePanel) {
