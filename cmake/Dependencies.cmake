@@ -7,6 +7,14 @@ endif()
 find_package(Threads REQUIRED)
 # Image decoders that read row by row.
 pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
+if(WIN32)
+  # The Windows build links static archives, whose own dependencies (zlib, libjpeg, Winsock) are
+  # only in pkg-config's private fields.
+  foreach(module IN ITEMS CRYPTOPP TIFF)
+    target_link_directories(PkgConfig::${module} INTERFACE ${${module}_STATIC_LIBRARY_DIRS})
+    target_link_libraries(PkgConfig::${module} INTERFACE ${${module}_STATIC_LIBRARIES})
+  endforeach()
+endif()
 
 # wxWidgets as interface targets: the string conversion needs wxBase alone, the image engine
 # base+core (wxImage works without a display); the desktop application needs the GUI
