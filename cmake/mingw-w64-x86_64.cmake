@@ -52,3 +52,5 @@ find_program(VEILMARK_WINE wine)
 if(VEILMARK_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR "${VEILMARK_WINE}")
 endif()
+# Listing a test program's cases means starting Wine; do it when ctest runs, not after every link.
+set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
