@@ -9,7 +9,13 @@ namespace veilmark {
 
 // printf-style formatting into a std::string; the program's texts are printf formats. The
 // attribute lets the compiler check every caller's arguments against its format.
+#ifdef __MINGW_PRINTF_FORMAT
+// MinGW's C++ runtime formats with its C99 printf (%zu, %ju); plain "printf" would check the
+// arguments against the Microsoft runtime's older dialect.
+[[gnu::format(__MINGW_PRINTF_FORMAT, 1, 2)]] std::string Format(const char* format, ...);
+#else
 [[gnu::format(printf, 1, 2)]] std::string Format(const char* format, ...);
+#endif
 
 // Overwrites a text's bytes with zeros (passwords, messages) before it is freed or reused.
 void Wipe(std::string& text);
