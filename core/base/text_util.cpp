@@ -89,6 +89,41 @@ std::size_t Utf8SequenceAt(std::string_view text, std::size_t i, char32_t& codeP
   return length;
 }
 
+char32_t Windows1252CodePoint(unsigned char byte) {
+  static constexpr char16_t kHigh[32] = {
+      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  return byte >= 0x80 && byte <= 0x9F ? kHigh[byte - 0x80] : byte;
+}
+
+std::string Utf8OrWindows1252(std::string_view bytes) {
+  char32_t ignored = 0;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const std::size_t length = Utf8SequenceAt(bytes, i, ignored);
+    if (length == 0) break;
+    i += length;
+  }
+  if (i == bytes.size()) return std::string(bytes);
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (const char c : bytes) {
+    const char32_t cp = Windows1252CodePoint(static_cast<unsigned char>(c));
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
 bool IsFormattingControl(char32_t c) {
   return (c >= 0x80 && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
          (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);

@@ -36,6 +36,13 @@ bool IsDirectory(const std::string& path);
 // most U+10FFFF) with its code point; 0 when there is none.
 std::size_t Utf8SequenceAt(std::string_view text, std::size_t i, char32_t& codePoint);
 
+// The character a Windows-1252 byte stands for; the five bytes the code page leaves undefined
+// stand for the C1 control of the same value, as Windows' own conversion has it.
+char32_t Windows1252CodePoint(unsigned char byte);
+// `bytes` themselves when they are UTF-8; otherwise read as Windows-1252, the code page that
+// programs knowing no UTF-8 wrote names in. The result is always UTF-8.
+std::string Utf8OrWindows1252(std::string_view bytes);
+
 // Code points a display must not act upon even in valid UTF-8: C1 controls, the
 // bidirectional controls (which reorder what follows them) and the line and paragraph
 // separators.

@@ -14,17 +14,6 @@
 
 namespace veilmark::crypto {
 
-namespace {
-
-// Windows-1252 bytes 0x80..0x9F; the five bytes the code page leaves undefined keep the
-// C1 control of the same value, as Windows' own conversion does.
-constexpr std::uint16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-}  // namespace
-
 bool AnyPasswordDefined(const PasswordSlots& slots) {
   return std::any_of(slots.begin(), slots.end(), [](const std::string& p) { return !p.empty(); });
 }
@@ -47,12 +36,13 @@ std::optional<std::string> Utf8ToWindows1252(std::string_view utf8) {
       out.push_back(static_cast<char>(cp));
       continue;
     }
-    const auto* hit = std::find(std::begin(kHighControls), std::end(kHighControls), cp);
-    if (hit == std::end(kHighControls)) {
+    unsigned byte = 0x80;
+    while (byte <= 0x9F && Windows1252CodePoint(static_cast<unsigned char>(byte)) != cp) ++byte;
+    if (byte > 0x9F) {
       Wipe(out);
       return std::nullopt;
     }
-    out.push_back(static_cast<char>(0x80 + (hit - std::begin(kHighControls))));
+    out.push_back(static_cast<char>(byte));
   }
   return out;
 }

@@ -1,5 +1,7 @@
 #include "core/stego/hidden_name.h"
 
+#include "core/base/text_util.h"
+
 #include <array>
 
 namespace veilmark::stego {
@@ -29,7 +31,9 @@ std::string SanitizeHiddenName(std::string_view raw) {
   static constexpr std::string_view kForbidden = "/\\:*?\"<>|";
   std::string name;
   name.reserve(raw.size() + 1);
-  for (char c : raw) {
+  // A name that is not UTF-8 was written by a program of the code-page era; read so, it is
+  // also one that Windows can create (it refuses file names that are not Unicode).
+  for (char c : Utf8OrWindows1252(raw)) {
     const auto u = static_cast<unsigned char>(c);
     const bool bad = u < 0x20 || u == 0x7F || kForbidden.find(c) != std::string_view::npos;
     name += bad ? '_' : c;

@@ -34,6 +34,10 @@ TEST(HiddenName, Sanitise) {
       {"console.txt", "console.txt"},
       {"COM10", "COM10"},
       {"caf\xC3\xA9.txt", "caf\xC3\xA9.txt"},
+      // Not UTF-8: code-page names, which Windows could not create as they are.
+      {"caf\xE9.txt", "caf\xC3\xA9.txt"},
+      {"\x80 \x9F\x81\xFF", "\xE2\x82\xAC \xC5\xB8\xC2\x81\xC3\xBF"},
+      {"cut\xC3", "cut\xC3\x83"},
   };
   for (const auto& c : cases) EXPECT_EQ(SanitizeHiddenName(c.raw), c.safe) << c.raw;
 }
