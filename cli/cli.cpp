@@ -244,7 +244,7 @@ void PrintError(const std::string& message) {
 }
 
 std::string Quoted(const std::filesystem::path& path) {
-  return "'" + VisibleText(path.string()) + "'";
+  return "'" + VisibleText(path.u8string()) + "'";
 }
 
 int UsageError(const std::string& command, const std::string& message) {

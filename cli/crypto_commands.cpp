@@ -75,8 +75,8 @@ int RunEncrypt(const Invocation& inv) {
   const crypto::FileOptions options{inv.Has(ForceOption().name)};
   StaleTemporaryCleaner cleaner;
   for (const std::string& name : inv.operands) {
-    const fs::path input(name);
-    const fs::path output(name + crypto::kCryExtension);
+    const fs::path input = fs::u8path(name);
+    const fs::path output = fs::u8path(name + crypto::kCryExtension);
     cleaner.Clean(output);
     const FileStatus status = crypto::EncryptFile(input, output, ring->Keys(0), options);
     if (status != FileStatus::kOk) {
@@ -101,7 +101,7 @@ int RunDecrypt(const Invocation& inv) {
   const crypto::FileOptions options{inv.Has(ForceOption().name)};
   StaleTemporaryCleaner cleaner;
   for (const std::string& name : inv.operands) {
-    const fs::path input(name);
+    const fs::path input = fs::u8path(name);
     if (!crypto::HasCryExtension(input)) {
       PrintError(Quoted(input) + ": not a .cry file");
       exitCode = kExitFailed;

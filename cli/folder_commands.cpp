@@ -126,7 +126,7 @@ int RunEncryptFolder(const Invocation& inv) {
   }
   const std::string& folder = inv.operands[0];
   std::error_code ec;
-  if (!fs::is_directory(fs::path(folder), ec)) {
+  if (!fs::is_directory(fs::u8path(folder), ec)) {
     PrintError(FolderNotFoundText(FolderCrypt::kEncrypt));
     return kExitFailed;
   }
@@ -160,7 +160,7 @@ int RunEncryptFolder(const Invocation& inv) {
 int RunDecryptFolder(const Invocation& inv) {
   const std::string& folder = inv.operands[0];
   std::error_code ec;
-  if (!fs::is_directory(fs::path(folder), ec)) {
+  if (!fs::is_directory(fs::u8path(folder), ec)) {
     PrintError(FolderNotFoundText(FolderCrypt::kDecrypt));
     return kExitFailed;
   }

@@ -83,7 +83,7 @@ bool Save(const image::ArgbImage& image, const fs::path& output, const std::stri
       PrintError(Quoted(output) + ": Error saving image file.");
     return false;
   }
-  std::cerr << "Image file saved: " << VisibleText(output.string()) << std::endl;
+  std::cerr << "Image file saved: " << VisibleText(output.u8string()) << std::endl;
   return true;
 }
 
@@ -101,7 +101,7 @@ struct HidePayload {
 int MakePayload(const Invocation& inv, const std::string& listedName, std::uint32_t capacity,
                 HidePayload& payload) {
   if (const std::string* file = inv.Value("--file")) {
-    const fs::path path(*file);
+    const fs::path path = fs::u8path(*file);
     if (!Exists(path)) {
       PrintError(Quoted(path) + ": The selected file to hide does not exist.");
       return kExitFailed;
@@ -131,7 +131,7 @@ int MakePayload(const Invocation& inv, const std::string& listedName, std::uint3
   if (const std::string* message = inv.Value("--message")) {
     text = *message;
   } else if (const std::string* messageFile = inv.Value("--message-file")) {
-    const fs::path path(*messageFile);
+    const fs::path path = fs::u8path(*messageFile);
     base::InputFile in;
     if (!in.Open(path)) {
       PrintError(Quoted(path) + ": cannot read the message file");
@@ -190,7 +190,7 @@ int RunHide(const Invocation& inv) {
                         "--format takes png, bmp or tiff: formats that keep every pixel");
   } else if (out) {
     // Without --format, an output name ending in .bmp or .tif(f) chooses that format.
-    const std::string extension = fs::path(*out).extension().u8string();
+    const std::string extension = fs::u8path(*out).extension().u8string();
     if (extension.size() > 1) {
       const std::string fromName = FormatName(extension.substr(1), lossless);
       if (!fromName.empty()) format = fromName;
@@ -198,12 +198,12 @@ int RunHide(const Invocation& inv) {
   }
   const bool force = inv.Has(ForceOption().name);
 
-  const fs::path imagePath(inv.operands[0]);
+  const fs::path imagePath = fs::u8path(inv.operands[0]);
   std::optional<image::ArgbImage> carrier = LoadImage(imagePath);
   if (!carrier) return kExitFailed;
   const std::string listedName = ListedName(imagePath);
   const fs::path output =
-      out ? fs::path(*out)
+      out ? fs::u8path(*out)
           : image::SaveOutputPath(imagePath.parent_path(), listedName, true, format);
   if (RefuseExisting(output, force)) return kExitFailed;
 
@@ -293,7 +293,7 @@ int WriteExtracted(const fs::path& target, const fs::path& carrier, const std::s
 }
 
 int RunExtract(const Invocation& inv) {
-  const fs::path imagePath(inv.operands[0]);
+  const fs::path imagePath = fs::u8path(inv.operands[0]);
   std::optional<image::ArgbImage> carrier = LoadImage(imagePath);
   if (!carrier) return kExitFailed;
   int exitCode = kExitOk;
@@ -330,7 +330,7 @@ int RunExtract(const Invocation& inv) {
     return std::cout.flush() ? kExitOk : kExitFailed;
   }
   fs::path folder = imagePath.parent_path();
-  if (const std::string* to = inv.Value("--to")) folder = fs::path(*to);
+  if (const std::string* to = inv.Value("--to")) folder = fs::u8path(*to);
   if (folder.empty()) folder = ".";
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) {
@@ -363,7 +363,7 @@ struct ScanEntry {
 };
 
 int RunScan(const Invocation& inv) {
-  const fs::path folder(inv.operands[0]);
+  const fs::path folder = fs::u8path(inv.operands[0]);
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) {
     PrintError(Quoted(folder) + ": folder not found");
@@ -431,7 +431,7 @@ int RunScan(const Invocation& inv) {
 }
 
 int RunCapacity(const Invocation& inv) {
-  std::optional<image::ArgbImage> image = LoadImage(fs::path(inv.operands[0]));
+  std::optional<image::ArgbImage> image = LoadImage(fs::u8path(inv.operands[0]));
   if (!image) return kExitFailed;
   const std::uint32_t capacity = stego::StorageCapacity(*image);
   std::cout << CapacityText(image->Width(), image->Height()) << "\n";
@@ -477,12 +477,12 @@ int RunConvert(const Invocation& inv) {
   if (!to) return UsageError(inv.command, "--to FORMAT is needed");
   const std::string format = FormatName(*to, {"png", "bmp", "tiff", "jpg", "gif"});
   if (format.empty()) return UsageError(inv.command, "--to takes png, bmp, tiff, jpg or gif");
-  const fs::path imagePath(inv.operands[0]);
+  const fs::path imagePath = fs::u8path(inv.operands[0]);
   std::optional<image::ArgbImage> image = LoadImage(imagePath);
   if (!image) return kExitFailed;
   const std::string* out = inv.Value(kOutOption.name);
   const fs::path output =
-      out ? fs::path(*out)
+      out ? fs::u8path(*out)
           : image::SaveOutputPath(imagePath.parent_path(), ListedName(imagePath), false, format);
   const bool force = inv.Has(ForceOption().name);
   if (RefuseExisting(output, force)) return kExitFailed;
@@ -527,7 +527,7 @@ std::string AnalysisLine(const std::string& name, const stego::ImageAnalysis& a)
 }
 
 int RunAnalyze(const Invocation& inv) {
-  const fs::path target(inv.operands[0]);
+  const fs::path target = fs::u8path(inv.operands[0]);
   const bool json = inv.Has("--json");
   std::vector<std::pair<std::string, fs::path>> images;  // shown name, path
   std::error_code ec;

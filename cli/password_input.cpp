@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <iterator>
 #include <sstream>
@@ -95,7 +96,11 @@ std::string ReadAll(std::istream& in) {
 // Read through stdio, which reports read errors that streams hide: a folder opens but
 // cannot be read, and must not pass for a file of empty passwords.
 bool ReadPasswordFile(const std::string& name, std::string& text, std::string& cause) {
+#ifdef _WIN32
+  std::FILE* in = _wfopen(std::filesystem::u8path(name).c_str(), L"rb");
+#else
   std::FILE* in = std::fopen(name.c_str(), "rb");
+#endif
   if (!in) {
     cause = std::strerror(errno);
     return false;
