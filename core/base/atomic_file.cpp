@@ -133,9 +133,16 @@ void SyncFolderOf(const fs::path& path) {
 }
 #endif
 
-// Moves `from` to `to` unless `to` exists. Race-free on Linux; elsewhere the check and
-// the rename are two steps.
+// Moves `from` to `to` unless `to` exists. Race-free on Linux and Windows; elsewhere the
+// check and the rename are two steps.
 CommitResult RenameNoReplace(const fs::path& from, const fs::path& to) {
+#ifdef _WIN32
+  // Without MOVEFILE_REPLACE_EXISTING the move itself refuses an existing target.
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return CommitResult::kOk;
+  const DWORD error = GetLastError();
+  return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? CommitResult::kTargetExists
+                                                                     : CommitResult::kFailed;
+#else
 #ifdef __linux__
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
     return CommitResult::kOk;
@@ -153,6 +160,7 @@ CommitResult RenameNoReplace(const fs::path& from, const fs::path& to) {
   if (fs::exists(fs::symlink_status(to, ec))) return CommitResult::kTargetExists;
   fs::rename(from, to, ec);
   return ec ? CommitResult::kFailed : CommitResult::kOk;
+#endif
 }
 
 }  // namespace
@@ -275,9 +283,16 @@ CommitResult AtomicFileWriter::Commit(bool replaceExisting, unsigned permissions
   }
   CommitResult result = CommitResult::kOk;
   if (replaceExisting) {
+#ifdef _WIN32
+    // One step that either leaves the old file or puts the new one in its place.
+    if (!MoveFileExW(temp_.c_str(), target_.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      result = CommitResult::kFailed;
+#else
     std::error_code ec;
     fs::rename(temp_, target_, ec);
     if (ec) result = CommitResult::kFailed;
+#endif
   } else {
     result = RenameNoReplace(temp_, target_);
   }
