@@ -1,0 +1,23 @@
+# Icon and version information of the Windows executables. The icon is drawn by the artwork code
+# at build time (render_icons, run under the cross-compiling emulator), like the Linux icons.
+if(WIN32)
+  enable_language(RC)
+  set(VEILMARK_WINDOWS_ICON ${PROJECT_BINARY_DIR}/res/veilmark.ico)
+endif()
+
+# veilmark_windows_resources(<target> <description> [<extra resource script line>...])
+function(veilmark_windows_resources target description)
+  if(NOT WIN32)
+    return()
+  endif()
+  set(VEILMARK_RC_NAME ${target})
+  set(VEILMARK_RC_FILE ${target}.exe)
+  set(VEILMARK_RC_DESCRIPTION "${description}")
+  set(VEILMARK_RC_ICON ${VEILMARK_WINDOWS_ICON})
+  list(JOIN ARGN "\n" VEILMARK_RC_EXTRA)
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/res/windows/version.rc.in ${script} @ONLY)
+  target_sources(${target} PRIVATE ${script})
+  set_source_files_properties(${script} PROPERTIES OBJECT_DEPENDS ${VEILMARK_WINDOWS_ICON})
+  add_dependencies(${target} veilmark_windows_icon)
+endfunction()
