@@ -51,7 +51,7 @@ Art MenuArt(int resourceId);
 // The toolbar strip: 18 images in button order (13 buttons, then spares).
 std::vector<Art> ToolbarStrip();
 
-// The program icon at 16, 32, 48, 64 and 128 pixels.
+// The program icon at any size; the window uses 16, 32, 48, 64 and 128 pixels.
 wxImage ProgramIconImage(int size);
 wxIconBundle ProgramIcons();
 
