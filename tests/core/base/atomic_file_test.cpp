@@ -103,6 +103,11 @@ TEST_F(TemporaryFilesTest, RemovesOnlyOldUnlockedFilesOfThePattern) {
   EXPECT_EQ(base::RemoveStaleTemporaryFiles(dir_), 1);
   EXPECT_FALSE(fs::exists(Path(".heldAAAAAAAA.vmtmp")));
 }
+#else
+TEST_F(TemporaryFilesTest, RemovesOnlyOldUnlockedFilesOfThePattern) {
+  GTEST_SKIP() << "the other writer is played with flock and the link with a symlink: POSIX only";
+}
+#endif
 
 // The writer holds its lock from creation until its file has its final name, so a clean-up
 // at any point in between leaves it alone, however long the writer pauses.
@@ -117,7 +122,6 @@ TEST_F(TemporaryFilesTest, LiveWriterIsNeverDisturbed) {
   EXPECT_EQ(ReadFile(Path("target")), "secret");
   EXPECT_EQ(Names(), std::vector<std::string>{"target"});
 }
-#endif
 
 }  // namespace
 }  // namespace veilmark::base

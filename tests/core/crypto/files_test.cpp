@@ -60,15 +60,17 @@ TEST_F(FilesTest, EmptyFileGivesOneKnownBlock) {
   EXPECT_EQ(fs::file_size(Path("out")), 0u);
 }
 
-#ifndef _WIN32
 TEST_F(FilesTest, OutputTakesThePermissionsOfItsSource) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows files have no POSIX permission bits";
+#else
   WriteFile(Path("private"), "secret");
   fs::permissions(Path("private"), fs::perms::owner_read | fs::perms::owner_write);
   ASSERT_EQ(EncryptFile(Path("private"), Path("private.cry"), keys_), FileStatus::kOk);
   EXPECT_EQ(fs::status(Path("private.cry")).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write);
-}
 #endif
+}
 
 // A failed decryption leaves no output and never touches a file that was there before.
 TEST_F(FilesTest, FailedDecryptionKeepsExistingTarget) {
@@ -188,6 +190,10 @@ TEST_F(WriteFaultTest, NothingIsLostWhenWritingFails) {
   EXPECT_EQ(ReadFile(Path("big.cry")), "previous encrypted copy");
   EXPECT_EQ(ReadFile(Path("full")), "previous plain copy");
   EXPECT_EQ(Names(), (std::vector<std::string>{"big", "big.cry", "full", "full.cry"}));
+}
+#else
+TEST_F(FilesTest, NothingIsLostWhenWritingFails) {
+  GTEST_SKIP() << "the failing write is played with a POSIX file-size limit";
 }
 #endif
 

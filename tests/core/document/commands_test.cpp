@@ -307,6 +307,10 @@ TEST_F(CommandsTest, FolderCommandsSayWhyAFileWasNotDone) {
             "File NOT decrypted: cannot write " + (work / "big.bin").u8string() + ".");
   EXPECT_TRUE(fs::exists(work / "big.bin.cry"));
 }
+#else
+TEST_F(CommandsTest, FolderCommandsSayWhyAFileWasNotDone) {
+  GTEST_SKIP() << "the failing write is played with a POSIX file-size limit";
+}
 #endif
 
 TEST_F(CommandsTest, FolderCommandsRefuseMissingOrEmptyFolders) {
