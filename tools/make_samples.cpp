@@ -138,14 +138,16 @@ image::ArgbImage MountainLake() {
   const float horizon = 360;
   c.Fill(Sky({70, 120, 200}, {235, 215, 190}, horizon));
   c.Disc(600, 120, 38, {255, 244, 200}, 60);
-  const auto far = [](float x) { return 220 + Wave(x, 45, 0.011f, 20, 0.031f, 0.5f); };
-  c.Ground(far, [&](float x, float y) {
+  const auto farRidge = [](float x) { return 220 + Wave(x, 45, 0.011f, 20, 0.031f, 0.5f); };
+  c.Ground(farRidge, [&](float x, float y) {
     // Snow on the peaks only, with a ragged line.
     const float snow = Cover(y - 205 - Wave(x, 6, 0.09f, 4, 0.23f, 1));
     return Mix(Mix({150, 160, 190}, {110, 120, 150}, (y - 180) / 120), {245, 248, 252}, snow);
   });
-  const auto near = [](float x) { return 290 + Wave(x, 30, 0.008f, 12, 0.045f, 2.0f); };
-  c.Ground(near, [](float, float y) { return Mix({60, 110, 80}, {30, 70, 50}, (y - 280) / 80); });
+  const auto nearRidge = [](float x) { return 290 + Wave(x, 30, 0.008f, 12, 0.045f, 2.0f); };
+  c.Ground(nearRidge, [](float, float y) {
+    return Mix({60, 110, 80}, {30, 70, 50}, (y - 280) / 80);
+  });
   // The lake mirrors the sky, darker and rippled.
   c.Ground([=](float) { return horizon; },
            [=](float x, float y) {

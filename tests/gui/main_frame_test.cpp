@@ -446,6 +446,9 @@ TEST_F(FrameTest, ExpandingAFolderReadsItsSubfoldersAgain) {
 }
 
 TEST_F(FrameTest, KeysForRefreshRedoUndoAndPrint) {
+#ifdef __WXMSW__
+  GTEST_SKIP() << "a Windows accelerator table cannot be asked which command a key gives";
+#else
   const wxAcceleratorTable* keys = frame->GetAcceleratorTable();
   const struct {
     int key;
@@ -467,6 +470,7 @@ TEST_F(FrameTest, KeysForRefreshRedoUndoAndPrint) {
     key.SetAltDown((c.modifiers & wxMOD_ALT) != 0);
     EXPECT_EQ(ToCommandId(keys->GetCommand(key)), c.command) << c.key << " " << c.modifiers;
   }
+#endif
 }
 
 }  // namespace

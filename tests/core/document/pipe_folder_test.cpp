@@ -1,7 +1,9 @@
 // Opening a folder never waits on a pipe or a device that looks like an image.
 #include "tests/core/document/fixture.h"
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <chrono>
 
@@ -9,6 +11,9 @@ namespace veilmark::test {
 namespace {
 
 TEST_F(DocumentTest, OpenFolderSkipsPipesWithoutWaiting) {
+#ifdef _WIN32
+  GTEST_SKIP() << "named pipes and symbolic links of the file system: POSIX only";
+#else
   WritePng(folder / "b.png", 40, 30);
   ASSERT_EQ(::mkfifo((folder / "a.png").c_str(), 0600), 0);
   fs::create_symlink(folder / "a.png", folder / "c.png");
@@ -19,6 +24,7 @@ TEST_F(DocumentTest, OpenFolderSkipsPipesWithoutWaiting) {
   doc->OnThumbnailSelected(0);
   ASSERT_NE(doc->WorkingImage(), nullptr);
   EXPECT_EQ(doc->WorkingImage()->Width(), 40);
+#endif
 }
 
 }  // namespace

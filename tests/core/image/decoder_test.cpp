@@ -78,7 +78,7 @@ struct TiffLayout {
 Bytes Tiff(const TiffLayout& l) {
   ScratchDir dir;
   const fs::path path = dir / "picture.tif";
-  TIFF* tif = TIFFOpen(path.c_str(), l.big ? "w8" : "w");
+  TIFF* tif = TIFFOpen(path.u8string().c_str(), l.big ? "w8" : "w");
   if (tif == nullptr) return {};
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, l.width);
   TIFFSetField(tif, TIFFTAG_IMAGELENGTH, l.height);
@@ -422,7 +422,7 @@ TEST(RowDecoders, GreyWithAlphaReadsEachSampleAtItsDepth) {
     SCOPED_TRACE(c.bits);
     ScratchDir dir;
     const fs::path path = dir / "grey.tif";
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    TIFF* tif = TIFFOpen(path.u8string().c_str(), "w");
     ASSERT_NE(tif, nullptr);
     const std::uint16_t alpha = EXTRASAMPLE_UNASSALPHA;
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4);

@@ -5,7 +5,9 @@
 #include "tests/core/image/test_support.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -93,6 +95,9 @@ TEST(HostileImages, IconWithRleBitmapIsRefused) {
 }
 
 TEST(ImageFiles, OnlyRegularFilesAreOpened) {
+#ifdef _WIN32
+  GTEST_SKIP() << "named pipes, devices and symbolic links of the file system: POSIX only";
+#else
   ScratchDir dir;
   ASSERT_TRUE(SaveImage(NoiseImage(4, 4, false), dir / "real.png", "image/png"));
   // A pipe named like an image: opening it for reading would wait for a writer forever.
@@ -116,6 +121,7 @@ TEST(ImageFiles, OnlyRegularFilesAreOpened) {
   const auto size = fs::file_size(dir / "real.png");
   EXPECT_TRUE(ReadImageFileBytes(dir / "real.png", size).has_value());
   EXPECT_FALSE(ReadImageFileBytes(dir / "real.png", size - 1).has_value());
+#endif
 }
 
 // A file rewritten while it is decoded gives some picture or none, never a crash.

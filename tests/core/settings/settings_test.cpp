@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <wx/init.h>
 
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <csignal>
 #include <memory>
@@ -31,17 +33,23 @@ class SettingsFileTest : public testutil::TempFolder {
   wxInitializer wx_;
 };
 
+#ifndef _WIN32
 unsigned Mode(const fs::path& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
+#endif
 
 TEST_F(SettingsFileTest, FileAndFolderAreTheOwnersOnly) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows keeps the settings in the registry; files have no POSIX modes";
+#else
   auto settings = OpenSettingsFile(File());
   settings->WriteString("PasswordCry01", "secret-one");
   ASSERT_TRUE(settings->Flush());
   EXPECT_EQ(Mode(Path("profile")), 0700u);
   EXPECT_EQ(Mode(File()), 0600u);
+#endif
 }
 
 TEST_F(SettingsFileTest, ValuesComeBackExactly) {
@@ -88,6 +96,9 @@ TEST_F(SettingsFileTest, ValuesComeBackExactly) {
 // A write that fails part-way (the file-size limit stands in for a full disk) leaves the
 // previous file whole and no temporary file behind.
 TEST_F(SettingsFileTest, FailedWriteKeepsThePreviousFile) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the failing write is played with fork and a POSIX file-size limit";
+#else
   {
     auto settings = OpenSettingsFile(File());
     settings->WriteString("PasswordCry01", "kept-password");
@@ -118,6 +129,7 @@ TEST_F(SettingsFileTest, FailedWriteKeepsThePreviousFile) {
     names.push_back(e.path().filename().string());
   EXPECT_EQ(names, std::vector<std::string>{"Veilmark.conf"});
   EXPECT_EQ(OpenSettingsFile(File())->ReadString("PasswordCry01"), "kept-password");
+#endif
 }
 
 }  // namespace
