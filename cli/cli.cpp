@@ -77,6 +77,8 @@ struct Parser {
     app.footer(c.details);
     app.set_help_flag();
     app.allow_extras();  // unknown options are reported below, in our words
+    // CLI11 takes "/name" for an option on Windows; here it is a path, as everywhere else.
+    app.allow_windows_style_options(false);
     // Hidden (no group): listed by no help.
     help = app.add_flag("-h,--help")->group("");
     for (const Option& o : c.options) {

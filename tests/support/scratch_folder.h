@@ -31,13 +31,16 @@ class ScratchFolder {
 
   const std::filesystem::path& path() const { return path_; }
   std::string str() const { return path_.u8string(); }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+  // Names are UTF-8, as everywhere in the program (a narrow path is the ANSI code page on Windows).
+  std::filesystem::path operator/(const std::string& name) const {
+    return path_ / std::filesystem::u8path(name);
+  }
 
   // Every name in the folder, dot files included: shows stray temporary files.
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(path_))
-      names.push_back(e.path().filename().string());
+      names.push_back(e.path().filename().u8string());
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -49,7 +52,9 @@ class ScratchFolder {
 // A test with a scratch folder of its own: `dir_`, and `Path(name)` in it.
 class TempFolder : public ::testing::Test {
  protected:
-  std::filesystem::path Path(const std::string& name) const { return dir_ / name; }
+  std::filesystem::path Path(const std::string& name) const {
+    return dir_ / std::filesystem::u8path(name);
+  }
   std::vector<std::string> Names() const { return scratch_.Names(); }
 
   ScratchFolder scratch_;

@@ -228,9 +228,12 @@ TEST(PasswordForms, Windows1252Conversion) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.utf8);
     EXPECT_EQ(Utf8ToWindows1252(c.utf8), c.cp1252);
-    // Linux encrypts with UTF-8; a second form only where Windows-1252 differs from it.
-    std::vector<std::string> forms{c.utf8};
-    if (c.cp1252 && *c.cp1252 != c.utf8) forms.push_back(*c.cp1252);
+    // The system's own form encrypts and comes first (UTF-8 on Linux, the ANSI code page on
+    // Windows); then UTF-8 and Windows-1252, each only where it differs from those before.
+    std::vector<std::string> forms{NarrowPassword(c.utf8)};
+    for (const std::optional<std::string>& form : {std::optional<std::string>(c.utf8), c.cp1252})
+      if (form && std::find(forms.begin(), forms.end(), *form) == forms.end())
+        forms.push_back(*form);
     EXPECT_EQ(PasswordForms(c.utf8), forms);
   }
 }

@@ -235,6 +235,8 @@ TEST_F(CommandsTest, FolderEncryptionNeverOverwritesAndCanBeCancelled) {
   WriteFile(work / "A.txt", "upper");
   WriteFile(work / "a.txt", "lower");
   WriteFile(work / "z.txt", "last");
+  if (ReadFile(work / "A.txt") != "upper")
+    GTEST_SKIP() << "the file system does not tell names apart by case (as on Windows)";
   doc->OpenFolder(work.str());
   ui.yesNoAnswers = {true};
   ui.cancelProgressAt = 2;  // the third file is never started

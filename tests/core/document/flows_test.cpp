@@ -63,17 +63,22 @@ TEST(Flows, ExtractTargets) {
   TempFolder folder;
   WriteFile(folder / "carrier.png", "png");
   WriteFile(folder / "other.txt", "text");
-  fs::create_symlink(folder / "gone", folder / "dangling");
-  fs::create_symlink(folder / "carrier.png", folder / "alias.png");
+  // Windows makes links only with a privilege (Wine not at all): the link cases need them.
+  std::error_code noLinks;
+  fs::create_symlink(folder / "gone", folder / "dangling", noLinks);
+  if (!noLinks) fs::create_symlink(folder / "carrier.png", folder / "alias.png", noLinks);
   const fs::path carrier = folder / "carrier.png";
-  const struct {
+  struct Case {
     const char* name;
     ExtractTarget expected;
-  } cases[] = {
-      {"new.txt", ExtractTarget::kFree},        {"other.txt", ExtractTarget::kExists},
-      {"dangling", ExtractTarget::kExists},     {"carrier.png", ExtractTarget::kIsCarrier},
-      {"alias.png", ExtractTarget::kIsCarrier},
   };
+  std::vector<Case> cases{{"new.txt", ExtractTarget::kFree},
+                          {"other.txt", ExtractTarget::kExists},
+                          {"carrier.png", ExtractTarget::kIsCarrier}};
+  if (!noLinks) {
+    cases.push_back({"dangling", ExtractTarget::kExists});
+    cases.push_back({"alias.png", ExtractTarget::kIsCarrier});
+  }
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(ClassifyExtractTarget(folder / c.name, carrier), c.expected);
