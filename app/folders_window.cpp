@@ -205,12 +205,23 @@ void CFoldersDlg::OnSelChanged(wxTreeEvent& event) {
   // Opening a not yet opened folder fills its children, so that they are there to choose.
   if (!tree_->IsExpanded(event.GetItem())) tree_->FillChildren(event.GetItem());
   // Refused: the view has put the highlight back on the folder still listed.
-  if (!onFolder_(path)) return;
+  changingSelection_ = true;
+  const bool opened = onFolder_(path);
+  changingSelection_ = false;
+  if (!opened) return;
   selected_ = path;
 }
 
 void CFoldersDlg::ShowFolder(const std::string& path) {
   if (path.empty()) return;
+#ifdef __WXMSW__
+  // Windows' tree control cannot change its selection from within the notice of a change:
+  // the highlight goes back right after it.
+  if (changingSelection_) {
+    CallAfter([this, path] { ShowFolder(path); });
+    return;
+  }
+#endif
   const wxTreeItemId current = tree_->GetSelection();
   if (current.IsOk() && tree_->PathOf(current) == path) {
     selected_ = path;

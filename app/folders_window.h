@@ -49,7 +49,8 @@ class CFoldersDlg : public wxFrame {
   OnFolder onFolder_;
   OnCommand onCommand_;
   std::string selected_;
-  bool showing_ = false;  // ShowFolder moves the selection: not the user's choice
+  bool showing_ = false;            // ShowFolder moves the selection: not the user's choice
+  bool changingSelection_ = false;  // inside the tree's notice of a selection change
 };
 
 // The default first level of the tree on this platform.

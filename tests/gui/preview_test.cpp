@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/display.h>
+#include <wx/frame.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -14,12 +15,18 @@ namespace {
 class PreviewTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    preview = new CPreviewDlg(nullptr, doc);
+    // A tool window floats on its owner, as on the main frame: Windows wants one.
+    owner = new wxFrame(nullptr, wxID_ANY, "owner");
+    preview = new CPreviewDlg(owner, doc);
     preview->SetClientSize(400, 400);
   }
-  void TearDown() override { preview->Destroy(); }
+  void TearDown() override {
+    preview->Destroy();
+    owner->Destroy();
+  }
 
   test::FakeDocument doc;
+  wxFrame* owner = nullptr;
   CPreviewDlg* preview = nullptr;
 };
 
