@@ -3,7 +3,8 @@
 ;   -DICON=<veilmark.ico> -DFILES=<installed-files.nsh> -DOUTFILE=<setup.exe>
 ; FILES lists what STAGE holds, so that the uninstaller removes exactly what was installed and
 ; never anything a user put into the same folders.
-Unicode true
+; A 64-bit installer for a 64-bit program: it runs wherever the program can.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !define APP "Veilmark"
@@ -21,7 +22,6 @@ SetCompressor /SOLID lzma
 !define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_VALUENAME "InstallMode"
 !include MultiUser.nsh
 !include MUI2.nsh
-!include x64.nsh
 
 Name "${APP} ${DISPLAY_VERSION}"
 OutFile "${OUTFILE}"
@@ -48,16 +48,10 @@ VIAddVersionKey "LegalCopyright" "${APP}"
 !insertmacro MUI_LANGUAGE "English"
 
 Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_ICONSTOP "${APP} needs 64-bit Windows."
-    Abort
-  ${EndIf}
-  SetRegView 64
   !insertmacro MULTIUSER_INIT
 FunctionEnd
 
 Function un.onInit
-  SetRegView 64
   !insertmacro MULTIUSER_UNINIT
 FunctionEnd
 

@@ -77,9 +77,9 @@ if [ -n "$linux" ]; then
     true
   check "the Linux build extracts what Windows hid" same "from-windows/$secret" "$secret"
   cp "$samples/desert_dunes.bmp" linux-carrier.bmp
-  "$linux" hide --password-file pw --file original.bin linux-carrier.bmp >/dev/null 2>&1 || true
+  "$linux" hide --password-file pw --file "$secret" linux-carrier.bmp >/dev/null 2>&1 || true
   wcli extract --password-file pw --to from-linux linux-carrier_steg.png >/dev/null 2>&1 || true
-  check "Windows extracts what the Linux build hid" same from-linux/original.bin original.bin
+  check "Windows extracts what the Linux build hid" same "from-linux/$secret" "$secret"
   "$linux" decrypt --password-file pw plain.bin.cry >/dev/null 2>&1 || true
   check "the Linux build decrypts a Windows .cry file" same plain.bin original.bin
 else
