@@ -31,7 +31,7 @@ endfunction()
 veilmark_wx_target(veilmark_wx_base base)
 veilmark_wx_target(veilmark_wx_core core base)
 if(VEILMARK_GUI)
-  veilmark_wx_target(veilmark_wx_gui core base adv html xrc aui)
+  veilmark_wx_target(veilmark_wx_gui core base)
 endif()
 
 if(VEILMARK_TESTS)
